@@ -1,0 +1,52 @@
+# Entry points: `make demo` and `make test` each set up a fresh machine first.
+BUILD     ?= build
+RELEASE   ?= build/release
+FUZZBUILD ?= build/fuzz
+JOBS      ?= $(shell nproc)
+
+DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
+  libgtest-dev libgmock-dev libbenchmark-dev libusb-1.0-0-dev \
+  libsqlcipher-dev sqlcipher hyperfine
+
+.PHONY: deps build test demo bench fuzz clean
+
+# Installs only what is missing, so a second run does nothing.
+deps:
+	@missing=""; for p in $(DEB_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  SUDO=; [ "$$(id -u)" = 0 ] || SUDO=sudo; \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build fuzz
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+demo: build
+	bash tools/demo.sh $(BUILD)
+
+$(RELEASE)/build.ninja:
+	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQZ_BENCHMARKS=ON
+
+bench: deps $(RELEASE)/build.ninja
+	cmake --build $(RELEASE) -j $(JOBS)
+	bash tools/bench.sh $(RELEASE)
+
+$(FUZZBUILD)/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQZ_FUZZ=ON
+
+# The fuzz targets run for a fixed time each; see tools/fuzz.sh.
+fuzz: deps $(FUZZBUILD)/build.ninja
+	cmake --build $(FUZZBUILD) -j $(JOBS) --target fuzz_targets
+	bash tools/fuzz.sh $(FUZZBUILD)
+
+clean:
+	rm -rf build
