@@ -1,0 +1,41 @@
+// CPPL_W3 construction, the win.ini flags and the operator requests.
+#include "monitor/core/ppl_w3.h"
+
+#include <thread>
+
+#include "monitor/core/request_words.h"
+#include "platform/folders.h"
+#include "platform/profile.h"
+
+namespace monitor {
+
+namespace {
+constexpr std::size_t kRequestLimit = 63;
+}  // namespace
+
+CPPL_W3::CPPL_W3(COrvoUsb& usb)
+    : usb_(usb), sleep_([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }) {
+  exchangeFile_ = platform::joinPath(
+      {platform::programFilesFolder().string(), "VARN", "QZ3317VT", "QZ3317VT_SMD.DAT"});
+  platform::setNormalAttributes(exchangeFile_);
+  resourceFile_ = platform::joinPath({platform::printerDriverFolder().string(), "3", "QZ3317VT_RES.DAT"});
+  platform::setNormalAttributes(resourceFile_);
+  usb_.AttachExchangeFile(exchangeFile_);
+}
+
+bool CPPL_W3::WriteStmFlag(std::string_view key, std::int32_t value) const {
+  return platform::profile::writeProfileString("DRVSTM", key, std::to_string(value));
+}
+
+bool CPPL_W3::SendWord(std::size_t requestIndex) {
+  request_ = std::string(kRequestWords[requestIndex].substr(0, kRequestLimit));
+  return usb_.Transact(request_, 3);
+}
+
+bool CPPL_W3::SendCancelJob() { return SendWord(kCancelJob); }
+bool CPPL_W3::SendMismatchPageAdd() { return SendWord(kMismatchPageAdd); }
+bool CPPL_W3::SendMismatchPageDelete() { return SendWord(kMismatchPageDelete); }
+bool CPPL_W3::SendContinuePrint() { return SendWord(kContinuePrint); }
+bool CPPL_W3::SendRetryCurrentPage() { return SendWord(kRetryCurrentPage); }
+
+}  // namespace monitor
