@@ -1,0 +1,29 @@
+// What `qz3317vt-logdb` does, as functions the tests call too: make the
+// usage log database, and print a table's rows as a listing or as CSV.
+// All of it goes through the platform database module with the recorder's
+// password; failures are thrown as platform::CDaoException.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string_view>
+
+#include "platform/database.h"
+
+namespace logdb {
+
+// Creates the database file (and its folders) with the five tables, in
+// one transaction. Throws DaoErrorKind::Exists, touching nothing, when a
+// file is already there; a failure after creation removes the new file.
+void initLogDatabase(const std::filesystem::path& file);
+
+// Prints the columns of `table`, then one line per row, fields separated
+// by " | ", NULL as "NULL"; then the number of rows. UTF-8.
+void listTable(platform::CDaoDatabase& database, std::u16string_view table, std::ostream& out);
+
+// Prints `table` as CSV (RFC 4180): a header line of column names, one
+// line per row, CRLF line ends, fields quoted when they hold a comma, a
+// quote or a line break, NULL as an empty field. UTF-8.
+void exportCsv(platform::CDaoDatabase& database, std::u16string_view table, std::ostream& out);
+
+}  // namespace logdb
