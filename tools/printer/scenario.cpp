@@ -1,0 +1,232 @@
+// Reading the scenario file of the simulated printer.
+#include "tools/printer/scenario.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace printer {
+
+namespace {
+
+constexpr std::string_view kDefaultIds[] = {"USB\\VID_7A3C&PID_5B21&REV_0100",
+                                            "USB\\VID_7A3C&PID_5B21"};
+
+std::string_view trim(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::optional<long long> toNumber(std::string_view text) {
+  long long value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::vector<std::string> splitList(std::string_view text, char separator) {
+  std::vector<std::string> items;
+  while (!text.empty()) {
+    auto cut = text.find(separator);
+    auto item = trim(text.substr(0, cut));
+    if (!item.empty()) items.emplace_back(item);
+    if (cut == std::string_view::npos) break;
+    text.remove_prefix(cut + 1);
+  }
+  return items;
+}
+
+DeviceSpec defaultDevice(int number) {
+  DeviceSpec device;
+  device.number = number;
+  device.hardwareIds.assign(std::begin(kDefaultIds), std::end(kDefaultIds));
+  device.classes = {7, 6};
+  device.pathBase = "sim:" + std::to_string(number);
+  return device;
+}
+
+DeviceSpec& deviceNumbered(Scenario& scenario, int number) {
+  auto it = std::find_if(scenario.devices.begin(), scenario.devices.end(),
+                         [number](const DeviceSpec& d) { return d.number == number; });
+  if (it != scenario.devices.end()) return *it;
+  scenario.devices.push_back(defaultDevice(number));
+  std::sort(scenario.devices.begin(), scenario.devices.end(),
+            [](const DeviceSpec& a, const DeviceSpec& b) { return a.number < b.number; });
+  return deviceNumbered(scenario, number);
+}
+
+bool applyFaults(WordBehaviour& behaviour, std::string_view value) {
+  for (const auto& fault : splitList(value, ',')) {
+    if (fault == "noreply") behaviour.noReply = true;
+    else if (fault == "unplug-during-read") behaviour.unplugDuringRead = true;
+    else if (fault == "zero-byte") behaviour.zeroByte = true;
+    else if (fault == "long-reply") behaviour.longReply = true;
+    else if (fault == "no-extra") behaviour.noExtra = true;
+    else return false;
+  }
+  return true;
+}
+
+// Applies a "<kind>.<word>" key; false for an unknown kind or a bad value.
+bool applyWordKey(Scenario& scenario, std::string_view kind, std::string word,
+                  std::string_view value) {
+  WordBehaviour& behaviour = scenario.words[word];
+  if (kind == "fault") return applyFaults(behaviour, value);
+  if (kind == "reply") {
+    behaviour.reply = unescape(value);
+    return true;
+  }
+  auto number = toNumber(value);
+  if (!number || *number < 0) return false;
+  if (kind == "delay") behaviour.delay = std::chrono::milliseconds(*number);
+  else if (kind == "error") behaviour.errorCode = static_cast<int>(*number);
+  else if (kind == "lines") behaviour.lines = static_cast<int>(*number);
+  else return false;
+  return true;
+}
+
+bool applyDeviceKey(DeviceSpec& device, std::string_view key, std::string_view value) {
+  if (key.starts_with("value.")) {
+    device.values[std::string(key.substr(6))] = std::string(value);
+    return true;
+  }
+  if (key == "hwid") {
+    device.hardwareIds = splitList(value, ',');
+    return true;
+  }
+  if (key == "path") {
+    device.pathBase = std::string(value);
+    return true;
+  }
+  if (key == "classes") {
+    device.classes.clear();
+    for (const auto& item : splitList(value, ' ')) {
+      auto cls = toNumber(item);
+      if (!cls || *cls < 0 || *cls > 255) return false;
+      device.classes.push_back(static_cast<std::uint8_t>(*cls));
+    }
+    return true;
+  }
+  auto number = toNumber(value);
+  if (!number || *number < 0) return false;
+  if (key == "path-length") device.pathLength = static_cast<std::size_t>(*number);
+  else if (key == "unplugged") device.unplugged = *number != 0;
+  else return false;
+  return true;
+}
+
+bool applyKey(Scenario& scenario, std::string_view key, std::string_view value) {
+  if (key.starts_with("value.")) {
+    scenario.values[std::string(key.substr(6))] = std::string(value);
+    return true;
+  }
+  if (key.starts_with("device.")) {
+    auto rest = key.substr(7);
+    auto dot = rest.find('.');
+    auto number = toNumber(rest.substr(0, dot));
+    if (dot == std::string_view::npos || !number || *number < 1 || *number > 64) return false;
+    return applyDeviceKey(deviceNumbered(scenario, static_cast<int>(*number)),
+                          rest.substr(dot + 1), value);
+  }
+  if (auto dot = key.find('.'); dot != std::string_view::npos) {
+    return applyWordKey(scenario, key.substr(0, dot), std::string(key.substr(dot + 1)), value);
+  }
+  if (key == "status-name") {
+    scenario.statusName = std::string(value);
+    return true;
+  }
+  if (key == "extra-chunk") {
+    scenario.extraChunk = unescape(value);
+    return true;
+  }
+  if (key == "tcp") {
+    scenario.tcpAddress = std::string(value);
+    return true;
+  }
+  auto number = toNumber(value);
+  if (!number || *number < 0) return false;
+  if (key == "status") scenario.status = static_cast<int>(*number);
+  else if (key == "short-write") scenario.shortWrite = static_cast<std::size_t>(*number);
+  else if (key == "unplugged") scenario.unplugged = *number != 0;
+  else if (key == "hold-extra") scenario.holdExtra = *number != 0;
+  else return false;
+  return true;
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+const WordBehaviour& Scenario::behaviour(const std::string& word) const {
+  static const WordBehaviour kNormal;
+  auto it = words.find(word);
+  return it == words.end() ? kNormal : it->second;
+}
+
+std::string interfacePath(const DeviceSpec& device, std::uint8_t cls) {
+  std::string tail = ":" + std::to_string(cls);
+  std::string base = device.pathBase;
+  if (base.size() + tail.size() < device.pathLength) {
+    base.append(device.pathLength - base.size() - tail.size(), 'x');
+  }
+  return base + tail;
+}
+
+std::string unescape(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    char c = text[++i];
+    if (c == 'r') out += '\r';
+    else if (c == 'n') out += '\n';
+    else if (c == 't') out += '\t';
+    else if (c == '0') out += '\0';
+    else if (c == 'x' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 &&
+             hexDigit(text[i + 2]) >= 0) {
+      out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
+      i += 2;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+Scenario defaultScenario() {
+  Scenario scenario;
+  scenario.devices.push_back(defaultDevice(1));
+  return scenario;
+}
+
+std::optional<Scenario> parseScenario(std::string_view text, std::string& error) {
+  Scenario scenario = defaultScenario();
+  int lineNumber = 0;
+  while (!text.empty()) {
+    ++lineNumber;
+    auto end = text.find('\n');
+    auto line = trim(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.empty() || line.front() == '#') continue;
+    auto equals = line.find('=');
+    // The key ends at the first " = " or, without blanks, at the first "=".
+    auto spaced = line.find(" = ");
+    if (spaced != std::string_view::npos) equals = spaced + 1;
+    if (equals == std::string_view::npos ||
+        !applyKey(scenario, trim(line.substr(0, equals)), trim(line.substr(equals + 1)))) {
+      error = "scenario line " + std::to_string(lineNumber) + ": " + std::string(line);
+      return std::nullopt;
+    }
+  }
+  return scenario;
+}
+
+}  // namespace printer

@@ -1,0 +1,68 @@
+// The scenario of the simulated printer: its devices, values, status and
+// faults, read from a line-based "key = value" file (see README.md).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace printer {
+
+// What a request word does besides being answered normally.
+struct WordBehaviour {
+  bool noReply = false;           // the read waits out its limit
+  bool unplugDuringRead = false;  // the pending read fails, the device goes
+  bool zeroByte = false;          // a zero byte after the reply's first line
+  bool longReply = false;         // the reply padded beyond 512 bytes
+  bool noExtra = false;           // holds no further chunk for unknown codes
+  std::chrono::milliseconds delay{0};
+  std::optional<int> errorCode;       // reply with this error code instead
+  std::optional<int> lines;           // this many status lines
+  std::optional<std::string> reply;   // these bytes instead of the reply
+};
+
+struct DeviceSpec {
+  int number = 1;
+  std::vector<std::string> hardwareIds;
+  std::vector<std::uint8_t> classes;
+  std::string pathBase;
+  std::size_t pathLength = 0;  // 0: the natural length
+  bool unplugged = false;
+  std::map<std::string, std::string> values;
+};
+
+struct Scenario {
+  int status = 1;
+  std::optional<std::string> statusName;
+  std::map<std::string, std::string> values;
+  std::map<std::string, WordBehaviour> words;
+  std::size_t shortWrite = 0;  // 0: every write is taken whole
+  bool unplugged = false;
+  bool holdExtra = true;
+  std::string extraChunk = "EXTRA\r\n";
+  std::optional<std::string> tcpAddress;  // "127.0.0.1:9100"; nullopt: no listener
+  std::vector<DeviceSpec> devices;        // by number, at least device 1
+
+  // The behaviour of a word; the default one when the scenario names none.
+  const WordBehaviour& behaviour(const std::string& word) const;
+};
+
+// The interface path of a device for a class: the path base, ":" and the
+// class number, padded with "x" after the base to the device's path length.
+std::string interfacePath(const DeviceSpec& device, std::uint8_t cls);
+
+// Turns the escapes \r \n \t \0 \\ and \xHH into their bytes.
+std::string unescape(std::string_view text);
+
+// Parses a scenario text. On a malformed line or an unknown key the error
+// names the line, and nothing is returned.
+std::optional<Scenario> parseScenario(std::string_view text, std::string& error);
+
+// The scenario with no file: one default device and default values.
+Scenario defaultScenario();
+
+}  // namespace printer
