@@ -24,6 +24,20 @@ bool isTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; 
 
 enum class Encoding { ansi, utf8, utf16 };
 
+// The length of the well-formed UTF-8 sequence at `in`, or 1 for a byte
+// that starts none.
+std::size_t utf8SequenceLength(const unsigned char* in, std::size_t left) {
+  std::size_t length = in[0] >= 0xF0 && in[0] <= 0xF4   ? 4
+                       : in[0] >= 0xE0 && in[0] <= 0xEF ? 3
+                       : in[0] >= 0xC2 && in[0] <= 0xDF ? 2
+                                                        : 1;
+  if (length > left) return 1;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((in[i] & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
 const char* iconvName(Encoding encoding) {
   switch (encoding) {
     case Encoding::ansi: return kAnsi;
@@ -40,7 +54,7 @@ std::size_t badCharLength(Encoding from, const unsigned char* in, std::size_t le
     case Encoding::ansi:
       return isLeadByte(in[0]) && left >= 2 && isTrailByte(in[1]) ? 2 : 1;
     case Encoding::utf8:
-      return 1;
+      return utf8SequenceLength(in, left);
     case Encoding::utf16: {
       if (left < 4) return left < 2 ? left : 2;
       char16_t first = 0;
