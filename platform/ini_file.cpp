@@ -94,7 +94,11 @@ bool lockFolder(int folderFd) {
 // descriptor, or -1. The name starts with "." and carries the process id; a
 // stale one left by a killed process of the same id is skipped over.
 int createTemp(const std::filesystem::path& file, std::filesystem::path& created) {
-  std::string stem = "." + file.filename().string() + ".tmp" + std::to_string(::getpid()) + ".";
+  std::string stem = ".";
+  stem += file.filename().string();
+  stem += ".tmp";
+  stem += std::to_string(::getpid());
+  stem += '.';
   for (int attempt = 0; attempt < 100; ++attempt) {
     created = file.parent_path() / (stem + std::to_string(attempt));
     int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
