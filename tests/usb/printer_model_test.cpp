@@ -1,0 +1,119 @@
+// The simulated printer's pieces that need no bus: scenario parsing, the
+// request log escaping, the codes the monitor will see, and the settings.
+#include <gtest/gtest.h>
+
+#include "tools/printer/printer_model.h"
+#include "tools/printer/reply_codes.h"
+#include "tools/printer/request_log.h"
+#include "tools/printer/scenario.h"
+
+namespace {
+
+using namespace printer;
+
+TEST(RequestLog, EscapesWhatIsNotPrintable) {
+  auto check = [](std::string_view bytes, std::string_view logged) {
+    EXPECT_EQ(escapeBytes(bytes), logged);
+  };
+  check("Status?", "Status?");
+  check("a\\b", "a\\\\b");
+  check(std::string_view("\r\n\t\0", 4), "\\r\\n\\t\\0");
+  check("\x7f\x01\xd6\xd0", "\\x7f\\x01\\xd6\\xd0");  // DEL, control, code page 936 text
+}
+
+TEST(ReplyCodes, CodesAsTheMonitorParsesThem) {
+  auto check = [](std::string_view reply, std::vector<int> codes) {
+    EXPECT_EQ(codesSeenByMonitor(reply), codes) << reply;
+  };
+  check("A=1;CODE=00200\r\nB=2;CODE=00999\r\n", {200, 999});
+  check("CODE=11237\r\n", {11201});       // folded prefix
+  check("CODE=00200\n", {});              // no CR
+  check("CODE=200\r\n", {});              // three digits only
+  check(std::string_view("CODE=00001\r\n\0CODE=00002\r\n", 25), {1});  // stops at NUL
+  std::string many;
+  for (int i = 0; i < 35; ++i) many += "CODE=00999\r\n";
+  EXPECT_EQ(codesSeenByMonitor(many).size(), 30u);
+  std::string longReply(505, 'x');
+  longReply += "CODE=00999\r\n";  // ends beyond byte 512
+  check(longReply, {});
+  EXPECT_TRUE(refreshKnowsCode(704));
+  EXPECT_FALSE(refreshKnowsCode(100));
+  EXPECT_FALSE(refreshKnowsCode(207));
+}
+
+TEST(Scenario, ParsesKeysAndRejectsUnknownOnes) {
+  std::string error;
+  auto scenario = parseScenario(
+      "# comment\nstatus = 44114\nvalue.SleepMode = 30\nfault.SER.Features? = noreply, no-extra\n"
+      "delay.Status? = 300\nreply.Version? = a\\r\\n\\0b\\x41\nshort-write = 5\n"
+      "device.2.hwid = USB\\VID_7A3C&PID_5B21\ndevice.2.path-length = 260\n",
+      error);
+  ASSERT_TRUE(scenario) << error;
+  EXPECT_EQ(scenario->status, 44114);
+  EXPECT_EQ(scenario->values.at("SleepMode"), "30");
+  EXPECT_TRUE(scenario->behaviour("SER.Features?").noReply);
+  EXPECT_TRUE(scenario->behaviour("SER.Features?").noExtra);
+  EXPECT_EQ(scenario->behaviour("Status?").delay.count(), 300);
+  EXPECT_EQ(scenario->behaviour("Version?").reply, std::string("a\r\n\0bA", 6));
+  EXPECT_EQ(scenario->shortWrite, 5u);
+  ASSERT_EQ(scenario->devices.size(), 2u);
+  EXPECT_EQ(scenario->devices[1].hardwareIds, std::vector<std::string>{"USB\\VID_7A3C&PID_5B21"});
+  EXPECT_EQ(interfacePath(scenario->devices[1], 7).size(), 260u);
+  EXPECT_EQ(interfacePath(scenario->devices[0], 7), "sim:1:7");
+
+  for (const char* bad : {"colour = red\n", "status = soon\n", "fault.Status? = melt\n",
+                          "device.0.path = x\n", "no equals sign\n"}) {
+    EXPECT_FALSE(parseScenario(bad, error)) << bad;
+    EXPECT_NE(error.find("line 1"), std::string::npos) << error;
+  }
+}
+
+class Settings : public ::testing::Test {
+ protected:
+  std::string answer(std::string_view request) {
+    return model_.answerPrinting(request, scenario_).reply;
+  }
+  Scenario scenario_ = defaultScenario();
+  PrinterModel model_{scenario_, scenario_.devices.front()};
+};
+
+TEST_F(Settings, AcceptedValuesChangeTheModelRefusedOnesDoNot) {
+  auto accepted = [&](std::string_view statement, const char* item, const char* stored) {
+    EXPECT_EQ(answer(statement), std::string(item) + "=" + stored + ";CODE=00020\r\n") << statement;
+    EXPECT_EQ(model_.value(item), stored);
+  };
+  auto refused = [&](std::string_view statement, const char* item) {
+    std::string before = model_.value(item);
+    EXPECT_EQ(answer(statement), "Error=BadValue;CODE=03040\r\n") << statement;
+    EXPECT_EQ(model_.value(item), before);
+  };
+  accepted("SleepMode=Off;", "SleepMode", "Off");
+  accepted("SleepMode=240;", "SleepMode", "240");
+  refused("SleepMode=1000;", "SleepMode");
+  accepted("CassettePaper=Letter;", "CassettePaper", "Letter");
+  refused("CassettePaper=;", "CassettePaper");
+  accepted("TonerOutError=Continue;", "TonerOutError", "Continue");
+  refused("TonerOutError=stop;", "TonerOutError");
+  accepted("FeedOffset=1.5;", "FeedOffset", "+1.5");  // the sign is added
+  accepted("ScanOffset=-0.5;", "ScanOffset", "-0.5");
+  refused("ScanOffset=-15;", "ScanOffset");
+  EXPECT_EQ(answer("UserSetInitial;"), "UserSetInitial=OK;CODE=00020\r\n");
+  EXPECT_EQ(model_.value("FeedOffset"), "+0.0");
+  EXPECT_EQ(answer("TotalPages=0;"), "Error=UnknownItem;CODE=03040\r\n");
+}
+
+TEST_F(Settings, OneRequestWithSeveralWordsGetsOneAnswerEach) {
+  EXPECT_EQ(answer("SleepMode=30;Status?"), "SleepMode=30;CODE=00020\r\nStatus=Ready;CODE=00001\r\n");
+}
+
+TEST_F(Settings, ExtraChunksOnlyForItemQueries) {
+  scenario_.words["Features?"].errorCode = 3040;
+  scenario_.words["Status?"].errorCode = 3040;
+  scenario_.words["Version?"].reply = "V=1;CODE=00999\r\n";
+  EXPECT_EQ(model_.answerPrinting("Features?", scenario_).extraChunks, 1u);
+  EXPECT_EQ(model_.answerPrinting("Status?", scenario_).extraChunks, 0u);
+  EXPECT_EQ(model_.answerPrinting("Version?", scenario_).extraChunks, 0u);
+  EXPECT_EQ(model_.answerPrinting("USBInfo?", scenario_).extraChunks, 0u);
+}
+
+}  // namespace
