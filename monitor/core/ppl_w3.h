@@ -11,22 +11,10 @@
 #include <string>
 #include <string_view>
 
+#include "monitor/core/device_mapping.h"
 #include "monitor/core/orvo_usb.h"
 
 namespace monitor {
-
-// Values the refresh keeps between redraws of the status window.
-struct DeviceFields {
-  std::int16_t paperSource = 0;  // 0 automatic, 1 cassette, 2 manual
-  std::int16_t paperSize = 0;    // 0, or 5 for a size whose name begins with L
-  std::int16_t sleepMinutes = 15;
-  std::int16_t cassettePaper = 0;
-  std::int16_t tonerOutMode = 0;
-  std::int16_t feedOffset = 0;   // tenths
-  std::int16_t scanOffset = 0;   // tenths
-  std::int32_t tonerRemaining = 100;
-  std::int32_t drumRemaining = 100;
-};
 
 class CPPL_W3 {
  public:
@@ -56,7 +44,6 @@ class CPPL_W3 {
   bool ReadVersion();
   bool RefreshItem(std::size_t requestIndex);
   bool PollStatus(int tries, bool acceptAny);
-  static std::int32_t ValueAfterEquals(std::string_view text);
 
   // Driver command batches.
   int RunCommandBatch();
@@ -68,13 +55,9 @@ class CPPL_W3 {
  private:
   // Copies a table word into the request buffer and sends it.
   bool SendWord(std::size_t requestIndex);
-  static bool IsKnownItemCode(std::int32_t code);
-  void StoreEntry(const StatusEntry& entry);
+  void StoreEntries(std::span<const StatusEntry> entries);
   bool DrainExtraChunk();
   void ShowBatchFailure() const;
-
-  void WriteGet(std::string_view key, std::string_view value) const;
-  void WriteSet(std::string_view key, std::string_view value) const;
 
   COrvoUsb& usb_;
   DeviceFields fields_;

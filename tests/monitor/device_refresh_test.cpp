@@ -121,10 +121,10 @@ TEST_F(Refresh, DeviceFieldsFollowTheValues) {
 }
 
 TEST_F(Refresh, ValueAfterEquals) {
-  EXPECT_EQ(CPPL_W3::ValueAfterEquals("TonerRemain=80"), 80);
-  EXPECT_EQ(CPPL_W3::ValueAfterEquals("a=b=-7x"), -7);
-  EXPECT_EQ(CPPL_W3::ValueAfterEquals("no equals"), 0);
-  EXPECT_EQ(CPPL_W3::ValueAfterEquals("Off=Off"), 0);
+  EXPECT_EQ(ValueAfterEquals("TonerRemain=80"), 80);
+  EXPECT_EQ(ValueAfterEquals("a=b=-7x"), -7);
+  EXPECT_EQ(ValueAfterEquals("no equals"), 0);
+  EXPECT_EQ(ValueAfterEquals("Off=Off"), 0);
 }
 
 TEST_F(Refresh, VersionTexts) {

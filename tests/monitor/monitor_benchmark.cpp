@@ -1,0 +1,36 @@
+// One Transact round trip against the simulated printer: the request out,
+// the reply in and parsed, and "STMreaddata" marked twice in the exchange
+// file.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "monitor/core/orvo_usb.h"
+#include "process.h"
+#include "temp_root.h"
+
+namespace {
+
+void BM_TransactRoundTrip(benchmark::State& state) {
+  testing_support::TempRoot root;
+  ::setenv("QZ3317VT_USB", "sim", 1);
+  testing_support::BackgroundProcess printer({QZ_PRINTER, "--root", root.path().string()});
+  if (printer.readLine() != "ready") {
+    state.SkipWithError("the simulated printer did not start");
+    return;
+  }
+  monitor::COrvoUsb usb(platform::usb::usbBus());
+  usb.AttachExchangeFile(root.exchangeFile());
+  if (usb.OpenLink() != 1) {
+    state.SkipWithError("no printer on the simulated bus");
+    return;
+  }
+  for (auto _ : state) {
+    if (!usb.Transact("Status?", 1)) state.SkipWithError("transaction failed");
+  }
+}
+BENCHMARK(BM_TransactRoundTrip)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

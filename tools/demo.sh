@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The demo: a fresh root under the build folder, the driver's side played by
+# qz3317vt-ini, the printer by qz3317vt-printer, and the programs run as the
+# driver would start them.
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+bin=$build/bin
+root=$build/demo
+here=$(cd "$(dirname "$0")" && pwd)
+
+rm -rf "$root"
+record="$root/Program Files/VARN/QZ3317VT"
+mkdir -p "$record" "$root/Windows" "$root/ProgramData/VARN/QZ3317VT" \
+  "$root/Windows/System32/spool/drivers/x64/3"
+exchange="$record/QZ3317VT_SMD.DAT"
+export QZ3317VT_ROOT=$root QZ3317VT_USB=sim
+ini() { "$bin/qz3317vt-ini" "$@"; }
+
+# Prints the named sections of an INI file.
+show() {
+  local file=$1; shift
+  for section in "$@"; do
+    tr -d '\r' <"$file" | awk -v s="[$section]" '$0 == s {on = 1; print; next} /^\[/ {on = 0} on'
+  done
+}
+
+echo "== the driver sets the port"
+ini set "$exchange" DRVSPA zPort USB001
+
+echo "== QZ3317VT_PSM JBG"
+"$bin/QZ3317VT_PSM" JBG
+show "$root/Windows/win.ini" DRVSTM
+
+echo "== the simulated printer starts"
+"$bin/qz3317vt-printer" --root "$root" >"$root/printer.out" &
+printer=$!
+trap 'kill $printer 2>/dev/null; wait $printer 2>/dev/null || true' EXIT
+for _ in $(seq 100); do grep -q ready "$root/printer.out" 2>/dev/null && break; sleep 0.05; done
+
+echo "== QZ3317VT_PSM INI"
+"$bin/QZ3317VT_PSM" INI
+show "$root/Windows/win.ini" DRVSTM
+show "$exchange" DRVMSG DRVGET DRVSET
+
+echo "== QZ3317VT_PSM DRV, after the printer's settings changed"
+printf 'value.SleepMode = 60\nvalue.FeedOffset = -1.5\nvalue.TonerRemain = 35\n' >"$root/scenario.txt"
+kill $printer; wait $printer 2>/dev/null || true
+"$bin/qz3317vt-printer" --root "$root" --scenario "$root/scenario.txt" >"$root/printer.out" &
+printer=$!
+for _ in $(seq 100); do grep -q ready "$root/printer.out" 2>/dev/null && break; sleep 0.05; done
+"$bin/QZ3317VT_PSM" DRV
+show "$exchange" DRVGET DRVSET
+
+echo "== QZ3317VT_PSM CMD: a batch of two commands"
+ini set "$exchange" DRVCMD MaxCount 2
+ini set "$exchange" DRVCMD Cmd1 "SleepMode=30"
+ini set "$exchange" DRVCMD Cmd2 "ScanOffset=+1.0"
+"$bin/QZ3317VT_PSM" CMD
+echo "Result=$(ini get "$exchange" DRVCMD Result)"
+echo "== what the printer received"
+cat "$root/.usb-sim/requests.log"
+
+if [ -x "$bin/QZ3317VT_EXEPrintLog" ] && [ -f "$here/demo_logrecorder.sh" ]; then
+  echo "== QZ3317VT_EXEPrintLog"
+  bash "$here/demo_logrecorder.sh" "$build" "$root"
+fi
