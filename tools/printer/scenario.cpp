@@ -170,12 +170,13 @@ const WordBehaviour& Scenario::behaviour(const std::string& word) const {
 }
 
 std::string interfacePath(const DeviceSpec& device, std::uint8_t cls) {
-  std::string tail = ":" + std::to_string(cls);
-  std::string base = device.pathBase;
-  if (base.size() + tail.size() < device.pathLength) {
-    base.append(device.pathLength - base.size() - tail.size(), 'x');
-  }
-  return base + tail;
+  std::string tail = std::to_string(cls);
+  std::string path = device.pathBase;
+  std::size_t natural = path.size() + 1 + tail.size();
+  if (natural < device.pathLength) path.append(device.pathLength - natural, 'x');
+  path += ':';
+  path += tail;
+  return path;
 }
 
 std::string unescape(std::string_view text) {
