@@ -121,6 +121,16 @@ bool copyAttributes(int fd, const struct stat& old) {
   return true;
 }
 
+// The file a write lands in: a symbolic link stays a link, and the file it
+// points to is rewritten. nullopt for a link that leads nowhere.
+std::optional<std::filesystem::path> dataFile(const std::filesystem::path& file) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(file, error)) return file;
+  auto target = std::filesystem::canonical(file, error);
+  if (error) return std::nullopt;
+  return target;
+}
+
 }  // namespace
 
 std::optional<std::string> readFile(const std::filesystem::path& file) {
@@ -134,7 +144,10 @@ std::optional<std::string> readFile(const std::filesystem::path& file) {
   return content;
 }
 
-bool rewriteFile(const std::filesystem::path& file, const Edit& edit) {
+bool rewriteFile(const std::filesystem::path& path, const Edit& edit) {
+  auto target = dataFile(path);
+  if (!target) return false;
+  const std::filesystem::path& file = *target;
   auto folder = file.parent_path();
   if (folder.empty()) folder = ".";
   Fd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -29,6 +29,7 @@ using Edit = std::function<std::string(const std::optional<std::string>& current
 // content to `edit` and replaces the file with the result. A new file gets
 // the permissions of an ordinary new file (0666 less the umask); a rewritten
 // file keeps its permissions and, where the process may set it, its owner.
+// A symbolic link is kept: the file it points to is the one rewritten.
 // Returns false, leaving the file as it was and no temporary file behind,
 // when the folder does not exist, the file is not a regular file, lacks
 // owner write permission (the read-only attribute) or cannot be read, or

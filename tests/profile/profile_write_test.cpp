@@ -147,6 +147,21 @@ TEST_F(WriteFixture, NoTemporaryFileIsLeftBehind) {
   EXPECT_EQ(entries, 1u) << "only x.ini may be in the folder";
 }
 
+TEST_F(WriteFixture, SymbolicLinkStaysALink) {
+  auto target = folder_ / "target.ini";
+  writeBytes(target, "[S]\r\nk=1\r\n");
+  std::filesystem::create_symlink(target, file_);
+  ASSERT_TRUE(writeString(file_, "S", "k", "2"));
+  EXPECT_TRUE(std::filesystem::is_symlink(file_));
+  EXPECT_EQ(readBytes(target), "[S]\r\nk=2\r\n");
+}
+
+TEST_F(WriteFixture, DanglingLinkIsNotWritten) {
+  std::filesystem::create_symlink(folder_ / "nowhere.ini", file_);
+  EXPECT_FALSE(writeString(file_, "S", "k", "2"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "nowhere.ini"));
+}
+
 TEST_F(WriteFixture, WrittenValuesReadBack) {
   ASSERT_TRUE(writeString(file_, "DRVMSG", "msgCode", "44114"));
   ASSERT_TRUE(writeString(file_, "DRVSPA", "Printing", "1"));
