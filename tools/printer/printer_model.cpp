@@ -120,18 +120,6 @@ std::optional<std::string> normalOffset(std::string_view v) {
   return sign + std::string(v);
 }
 
-// The requests of one write, split into words: up to and including "?" or
-// ";". Trailing bytes without either are one more word.
-std::vector<std::string_view> splitWords(std::string_view request) {
-  std::vector<std::string_view> words;
-  while (!request.empty()) {
-    auto end = request.find_first_of("?;");
-    auto size = end == std::string_view::npos ? request.size() : end + 1;
-    words.push_back(request.substr(0, size));
-    request.remove_prefix(size);
-  }
-  return words;
-}
 
 // The scenario key of a word: a query as it stands, a statement by its item.
 std::string wordKey(std::string_view token) {
@@ -167,6 +155,17 @@ void applyShape(std::string& reply, const WordBehaviour& behaviour) {
 }
 
 }  // namespace
+
+std::vector<std::string_view> splitWords(std::string_view request) {
+  std::vector<std::string_view> words;
+  while (!request.empty()) {
+    auto end = request.find_first_of("?;");
+    auto size = end == std::string_view::npos ? request.size() : end + 1;
+    words.push_back(request.substr(0, size));
+    request.remove_prefix(size);
+  }
+  return words;
+}
 
 PrinterModel::PrinterModel(const Scenario& scenario, const DeviceSpec& device)
     : values_(defaultValues()), status_(scenario.status) {

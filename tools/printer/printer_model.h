@@ -16,10 +16,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tools/printer/scenario.h"
 
 namespace printer {
+
+// The words of one request: each up to and including "?" or ";";
+// trailing bytes without either are one more word.
+std::vector<std::string_view> splitWords(std::string_view request);
 
 // How the printer answers one request.
 struct Answer {

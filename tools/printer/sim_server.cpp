@@ -275,7 +275,7 @@ void SimServer::serveRead(std::uint64_t id) {
   InterfaceState* state = interfaceOf(connection);
   if (device == nullptr || state == nullptr) return;
   if (!state->request.empty()) {
-    answerRequest(id, *device, *state);
+    answerRequest(id, *device, *state, id);
     if (!connections_.contains(id)) return;
   }
   if (state->queue.empty()) return;
@@ -294,28 +294,40 @@ void SimServer::serveRead(std::uint64_t id) {
   }
 }
 
-void SimServer::answerRequest(std::uint64_t id, Device& device, InterfaceState& state) {
+void SimServer::answerRequest(std::uint64_t id, Device& device, InterfaceState& state,
+                              std::uint64_t owner) {
   std::string request = std::exchange(state.request, {});
   bool printing =
       connections_.at(id).cls == static_cast<std::uint8_t>(platform::usb::InterfaceClass::Printing);
   Answer answer = printing ? device.model.answerPrinting(request, scenario_)
                            : device.model.answerImaging(request, scenario_);
-  appendRequestLog(sim::requestLogPath(root_), request);
+  for (auto word : splitWords(request)) appendRequestLog(sim::requestLogPath(root_), word);
   if (answer.unplug) {
     unplug(device.spec.number);
     return;
   }
   if (answer.noReply) return;
   auto due = Clock::now() + answer.delay;
-  state.queue.push_back({answer.reply, due, id});
+  state.queue.push_back({answer.reply, due, owner});
   for (std::size_t i = 0; i < answer.extraChunks; ++i) {
-    state.queue.push_back({scenario_.extraChunk, due, id});
+    state.queue.push_back({scenario_.extraChunk, due, owner});
   }
 }
 
 void SimServer::closeConnection(std::uint64_t id) {
   auto it = connections_.find(id);
   if (it == connections_.end()) return;
+  // What was written and never read for is still a request the printer
+  // received: it is answered into the interface's queue for any later read.
+  if (it->second.opened && it->second.kind == PipeKind::WritePipe) {
+    Device* device = findDevice(it->second.device);
+    InterfaceState* state = interfaceOf(it->second);
+    if (device != nullptr && state != nullptr && !state->request.empty()) {
+      answerRequest(id, *device, *state, 0);
+      it = connections_.find(id);
+      if (it == connections_.end()) return;
+    }
+  }
   if (InterfaceState* state = it->second.opened ? interfaceOf(it->second) : nullptr) {
     std::erase_if(state->queue, [id](const Chunk& chunk) { return chunk.owner == id; });
   }

@@ -98,7 +98,9 @@ class SimServer {
 
   void serveReads();
   void serveRead(std::uint64_t id);
-  void answerRequest(std::uint64_t id, Device& device, InterfaceState& state);
+  // Answers the interface's pending request; `owner` is the connection
+  // whose read the reply is for, 0 for any read.
+  void answerRequest(std::uint64_t id, Device& device, InterfaceState& state, std::uint64_t owner);
   void closeConnection(std::uint64_t id);
   void unplug(int deviceNumber);
   int pollTimeout() const;
