@@ -75,7 +75,9 @@ class CDaoDatabase {
   // "pwd" name in any letter case; other ";name=value" parts are ignored;
   // no "pwd" part means no key).
   // The password is verified here: a missing file throws CannotOpen, a
-  // wrong password or a file that is not a database throws NotADatabase.
+  // wrong password or a file that is not a database throws NotADatabase,
+  // a file shorter than its header says or a damaged first page throws
+  // Damaged or NotADatabase.
   // Throws State when this object is already open.
   void open(const std::filesystem::path& file, bool exclusive, bool readOnly,
             std::u16string_view connect);

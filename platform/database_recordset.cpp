@@ -136,9 +136,10 @@ void CDaoRecordset::update() {
   pending_ = false;
 }
 
-// A file cut short still opens, and a write would extend it with pages
-// that were never there; finding it here, under the write lock, keeps the
-// damaged file as it is.
+// A file cut short inside its last page still opens (the engine rounds the
+// page count up), and an append elsewhere would write to it; finding it
+// here, under the write lock, keeps the damaged file as it is. A file
+// short by whole pages is refused by the engine at open already.
 void CDaoRecordset::checkFileLength() {
   sqlite3* db = database_.handle();
   auto pages = pragmaNumber(db, u"PRAGMA page_count");

@@ -52,9 +52,10 @@ class CDaoRecordset {
   // Stores the pending row in one transaction: the fields set get their
   // values, every other column its default. Waits for a file locked by
   // another connection up to the database's lock wait (then Busy). Throws
-  // Damaged, and leaves the file as it was, when the file is shorter than
-  // its own header says. On failure the row stays pending and nothing is
-  // stored. Throws State without a pending row.
+  // Damaged when the file is shorter than its own header says, or when a
+  // page fails its check while the row goes in. On failure the transaction
+  // is rolled back, the file stays as it was, and the row stays pending.
+  // Throws State without a pending row.
   void update();
 
   // Closes the recordset, discarding a pending row. A no-op when not open.

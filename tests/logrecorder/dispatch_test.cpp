@@ -1,0 +1,94 @@
+// The dispatch from the command-line word, and the retries for the names.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "logrecorder/dispatch.h"
+#include "logrecorder/system_names.h"
+
+namespace logrecorder {
+namespace {
+
+// Which writer a tail runs (by its word), or "" when none does.
+std::string writerFor(std::string_view tail) {
+  std::string ran;
+  auto writer = [&ran](std::string name, int result) {
+    return [&ran, name, result] {
+      ran += name;
+      return result;
+    };
+  };
+  RecordWriters writers{writer("CopyLog", 11), writer("PrintLog", 12),
+                        writer("PrintLog_NET", 13), writer("ScanLog", 14),
+                        writer("ScanLog_NET", 15)};
+  int result = dispatch(tail, writers);
+  EXPECT_EQ(result == 0, ran.empty()) << "the writer's result comes back, else 0";
+  return ran;
+}
+
+TEST(DispatchTest, EachWordRunsExactlyItsWriter) {
+  EXPECT_EQ(writerFor("CopyLog"), "CopyLog");
+  EXPECT_EQ(writerFor("PrintLog"), "PrintLog");
+  EXPECT_EQ(writerFor("PrintLog_NET"), "PrintLog_NET");
+  EXPECT_EQ(writerFor("ScanLog"), "ScanLog");
+  EXPECT_EQ(writerFor("ScanLog_NET"), "ScanLog_NET");
+}
+
+TEST(DispatchTest, AnythingButAWholeWordRunsNothing) {
+  EXPECT_EQ(writerFor(""), "");
+  EXPECT_EQ(writerFor("scanlog"), "");             // letter case
+  EXPECT_EQ(writerFor("ScanLog "), "");            // trailing blank
+  EXPECT_EQ(writerFor(" ScanLog"), "");            // leading blank
+  EXPECT_EQ(writerFor("ScanLog ScanLog"), "");     // two words
+  EXPECT_EQ(writerFor("ScanLog_NE"), "");          // a prefix of a word
+  EXPECT_EQ(writerFor(std::string_view("ScanLog\0", 8)), "");  // a NUL after it
+}
+
+TEST(DispatchTest, TheWordBufferHolds259Bytes) {
+  EXPECT_EQ(logWord(std::string(300, 'a')), std::string(259, 'a'));
+  EXPECT_EQ(logWord("PrintLog"), "PrintLog");
+}
+
+// Answers from a script of names, counting the calls.
+struct ScriptedNames {
+  std::vector<std::u16string> answers;
+  int calls = 0;
+  std::u16string operator()(std::size_t capacity) {
+    EXPECT_EQ(capacity, 260u);
+    auto index = static_cast<std::size_t>(calls++);
+    return index < answers.size() ? answers[index] : u"";
+  }
+};
+
+void expectNames(std::vector<std::u16string> answers, std::u16string name, int calls) {
+  ScriptedNames script{std::move(answers)};
+  EXPECT_EQ(nameWithRetries(std::ref(script)), name);
+  EXPECT_EQ(script.calls, calls);
+}
+
+TEST(SystemNameTest, EmptyAnswersAreAskedAgainUpToTenTimes) {
+  expectNames({u"PC-01"}, u"PC-01", 1);                 // the first answer is kept
+  expectNames({u"", u"", u"PC-02", u"other"}, u"PC-02", 3);  // stops at the first name
+  expectNames({}, u"", 11);                             // 11 calls in all, then empty
+  {
+    std::vector<std::u16string> late(10, u"");
+    late.push_back(u"late");
+    expectNames(late, u"late", 11);
+  }
+  {
+    std::vector<std::u16string> tooLate(11, u"");
+    tooLate.push_back(u"too late");
+    expectNames(tooLate, u"", 11);
+  }
+}
+
+TEST(SystemNameTest, ANameThatDoesNotFitTheBufferIsEmpty) {
+  EXPECT_FALSE(systemComputerName(260).empty());
+  EXPECT_EQ(systemComputerName(1), u"");
+  EXPECT_FALSE(systemUserName(260).empty());
+  EXPECT_EQ(systemUserName(1), u"");
+}
+
+}  // namespace
+}  // namespace logrecorder

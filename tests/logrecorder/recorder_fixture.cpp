@@ -1,0 +1,131 @@
+// Record files, program runs and read-back for the recorder's process tests.
+#include "recorder_fixture.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+
+#include "logrecorder/logdb/log_admin.h"
+#include "platform/codepage.h"
+#include "platform/database.h"
+#include "platform/database_query.h"
+
+extern char** environ;
+
+namespace recorder_test {
+
+std::string iniSection(std::string_view section, Keys keys) {
+  std::string text = "[" + std::string(section) + "]\r\n";
+  for (const auto& [key, value] : keys) {
+    text += std::string(key) + "=" + std::string(value) + "\r\n";
+  }
+  return text;
+}
+
+std::string utf16leText(std::string_view utf8) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t unit : platform::utf8ToUtf16(utf8)) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+std::string gbkText(std::string_view utf8) { return platform::utf8ToAnsi(utf8); }
+
+std::string hostName() {
+  std::string host(HOST_NAME_MAX + 1, '\0');
+  if (::gethostname(host.data(), host.size() - 1) != 0) return {};
+  return host.c_str();
+}
+
+std::string accountName() {
+  const passwd* entry = ::getpwuid(::geteuid());
+  return entry != nullptr ? entry->pw_name : std::getenv("USER");
+}
+
+int startRecorder(const std::filesystem::path& root, const std::vector<std::string>& words) {
+  std::vector<std::string> args{QZ_RECORDER};
+  args.insert(args.end(), words.begin(), words.end());
+  std::vector<std::string> env{"QZ3317VT_ROOT=" + root.string()};
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::strncmp(*e, "QZ3317VT_ROOT=", 14) != 0) env.emplace_back(*e);
+  }
+  auto pointers = [](std::vector<std::string>& texts) {
+    std::vector<char*> result;
+    for (auto& text : texts) result.push_back(text.data());
+    result.push_back(nullptr);
+    return result;
+  };
+  auto argp = pointers(args);
+  auto envp = pointers(env);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) throw std::runtime_error(std::string("cannot start the recorder: ") + std::strerror(rc));
+  return pid;
+}
+
+int waitForExit(int pid) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void RecorderTest::initDatabase() const { logdb::initLogDatabase(database()); }
+
+testing_support::RunResult RecorderTest::record(const std::vector<std::string>& words) const {
+  std::vector<std::string> args{QZ_RECORDER};
+  args.insert(args.end(), words.begin(), words.end());
+  return testing_support::runProgram(args, {{"QZ3317VT_ROOT", rootPath().string()}});
+}
+
+namespace {
+
+Rows readRows(platform::CDaoDatabase& database, std::u16string_view table) {
+  platform::DatabaseQuery query(database,
+                                u"SELECT * FROM \"" + std::u16string(table) + u"\" ORDER BY rowid");
+  Rows rows;
+  while (query.next()) {
+    std::vector<std::string> row;
+    for (const auto& value : query.row()) {
+      row.push_back(value ? platform::utf16ToUtf8(*value) : "NULL");
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+}  // namespace
+
+Rows RecorderTest::rows(std::u16string_view table, std::u16string_view connect) const {
+  platform::CDaoDatabase db;
+  db.open(database(), false, true, connect);
+  return readRows(db, table);
+}
+
+std::vector<Rows> RecorderTest::allTables() const {
+  platform::CDaoDatabase db;
+  db.open(database(), false, true, logrecorder::kLogDatabaseConnect);
+  std::vector<Rows> tables;
+  for (auto table : {u"PRINTDOC", u"PRINTDOC_NET", u"ScanLog", u"ScanLog_NET", u"CopyLog"}) {
+    tables.push_back(readRows(db, table));
+  }
+  return tables;
+}
+
+}  // namespace recorder_test

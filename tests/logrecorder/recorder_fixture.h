@@ -1,0 +1,66 @@
+// A temporary root with a usage log database for tests of the built
+// recorder and tool: record files as the driver writes them, runs of the
+// programs, and the rows of a table read back.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "logrecorder/record_paths.h"
+#include "process.h"
+#include "temp_root.h"
+
+namespace recorder_test {
+
+// Rows as UTF-8 texts, NULL as "NULL".
+using Rows = std::vector<std::vector<std::string>>;
+
+using Keys = std::initializer_list<std::pair<std::string_view, std::string_view>>;
+
+// The bytes of one INI section with CRLF line ends, keys and values as given.
+std::string iniSection(std::string_view section, Keys keys);
+
+// UTF-8 text as a UTF-16LE file with the mark FF FE.
+std::string utf16leText(std::string_view utf8);
+
+// UTF-8 text in the 8-bit code page 936.
+std::string gbkText(std::string_view utf8);
+
+// This machine's host name and account name, as the recorder must find them.
+std::string hostName();
+std::string accountName();
+
+// Starts the recorder with `words` under `root` (output discarded); the pid.
+int startRecorder(const std::filesystem::path& root, const std::vector<std::string>& words);
+// Waits for `pid`; its exit code, -1 when a signal ended it.
+int waitForExit(int pid);
+
+class RecorderTest : public ::testing::Test {
+ protected:
+  // Makes the database with the five tables of qz3317vt-logdb.
+  void initDatabase() const;
+
+  // Runs the recorder with `words` after the program path.
+  testing_support::RunResult record(const std::vector<std::string>& words) const;
+
+  // The rows of `table`, in the order they were added.
+  Rows rows(std::u16string_view table,
+            std::u16string_view connect = logrecorder::kLogDatabaseConnect) const;
+
+  // The rows of all five tables, for checks that nothing was added anywhere.
+  std::vector<Rows> allTables() const;
+
+  std::filesystem::path database() const { return logrecorder::logDatabasePath(); }
+  const std::filesystem::path& rootPath() const { return root_.path(); }
+
+ private:
+  testing_support::TempRoot root_;
+};
+
+}  // namespace recorder_test
