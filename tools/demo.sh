@@ -32,7 +32,9 @@ echo "== QZ3317VT_PSM JBG"
 show "$root/Windows/win.ini" DRVSTM
 
 echo "== the simulated printer starts"
-"$bin/qz3317vt-printer" --root "$root" >"$root/printer.out" &
+scenario=$root/scenario.txt
+: >"$scenario"
+"$bin/qz3317vt-printer" --root "$root" --scenario "$scenario" >"$root/printer.out" &
 printer=$!
 trap 'kill $printer 2>/dev/null; wait $printer 2>/dev/null || true' EXIT
 for _ in $(seq 100); do grep -q ready "$root/printer.out" 2>/dev/null && break; sleep 0.05; done
@@ -43,11 +45,9 @@ show "$root/Windows/win.ini" DRVSTM
 show "$exchange" DRVMSG DRVGET DRVSET
 
 echo "== QZ3317VT_PSM DRV, after the printer's settings changed"
-printf 'value.SleepMode = 60\nvalue.FeedOffset = -1.5\nvalue.TonerRemain = 35\n' >"$root/scenario.txt"
-kill $printer; wait $printer 2>/dev/null || true
-"$bin/qz3317vt-printer" --root "$root" --scenario "$root/scenario.txt" >"$root/printer.out" &
-printer=$!
-for _ in $(seq 100); do grep -q ready "$root/printer.out" 2>/dev/null && break; sleep 0.05; done
+# The printer reads its scenario again when the file is replaced.
+printf 'value.SleepMode = 60\nvalue.FeedOffset = -1.5\nvalue.TonerRemain = 35\n' >"$scenario.new"
+mv "$scenario.new" "$scenario"
 "$bin/QZ3317VT_PSM" DRV
 show "$exchange" DRVGET DRVSET
 
@@ -60,7 +60,5 @@ echo "Result=$(ini get "$exchange" DRVCMD Result)"
 echo "== what the printer received"
 cat "$root/.usb-sim/requests.log"
 
-if [ -x "$bin/QZ3317VT_EXEPrintLog" ] && [ -f "$here/demo_logrecorder.sh" ]; then
-  echo "== QZ3317VT_EXEPrintLog"
-  bash "$here/demo_logrecorder.sh" "$build" "$root"
-fi
+echo "== QZ3317VT_EXEPrintLog"
+bash "$here/demo_logrecorder.sh" "$build" "$root"

@@ -296,7 +296,7 @@ TEST_F(SimBusTest, ImagingInterfaceAnswersAddressQueriesAndSetsAddresses) {
     return readFrom(*openPipe("\\0", Access::Read, kImaging), kGenerous, 260).bytes;
   };
   EXPECT_EQ(exchange("CheckMAC;", true), "MACadd:00:11:22:33:44:55");
-  EXPECT_EQ(exchange("CheckIP;", true), std::string("IPadd:\xc0\xa8\x01\xa0\xff\xff\xff\x00\xc0\xa8\x01\x01", 18));
+  EXPECT_EQ(exchange("CheckIP;", true), std::string("IPadd:\x7f\x00\x00\x02\xff\x00\x00\x00\x7f\x00\x00\x01", 18));
   exchange(std::string_view("SetIP=\x0a\x00\x00\x3b\xff\xff\x00\x00\x0a\x00\x00\x01;", 19), false);
   EXPECT_EQ(exchange("CheckIP;", true), std::string("IPadd:\x0a\x00\x00\x3b\xff\xff\x00\x00\x0a\x00\x00\x01", 18));
   EXPECT_EQ(printer_.requestLog().at(2), "SetIP=\\n\\0\\0;\\xff\\xff\\0\\0\\n\\0\\0\\x01;");

@@ -84,8 +84,8 @@ std::map<std::string, std::string> defaultValues() {
       {"RunPaperSize", "A4"},        {"HostName", "QZ3317VT"},
       {"UsbID", "7A3C5B21"},         {"CommMode", "HighSpeed"},
       {"ModelID", "QZ3317VT"},       {"ConFWDate", "2021-06-18"},
-      {"EngFWVer", "E1.02"},         {"IP", "192.168.1.160"},
-      {"Mask", "255.255.255.0"},     {"Gateway", "192.168.1.1"},
+      {"EngFWVer", "E1.02"},         {"IP", "127.0.0.2"},
+      {"Mask", "255.0.0.0"},         {"Gateway", "127.0.0.1"},
       {"MAC", "00:1B:A9:33:17:01"},
   });
   return values;

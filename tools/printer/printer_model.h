@@ -3,7 +3,7 @@
 //
 // Printing interface. A request is split into words: a query ends at "?",
 // a statement at ";". Each word is answered with status lines
-// "FIELD;...;CODE=DDDDD\r\n" (see README.md for the words and codes). A
+// "FIELD;...;CODE=DDDDD\r\n" (see the top README for the words and codes). A
 // setting statement that is accepted changes the model and is confirmed
 // with code 20; a refused one is answered with the error code 3040.
 // Imaging interface. "CheckIP;" and "CheckMAC;" are answered with the

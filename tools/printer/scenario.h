@@ -1,5 +1,5 @@
 // The scenario of the simulated printer: its devices, values, status and
-// faults, read from a line-based "key = value" file (see README.md).
+// faults, read from a line-based "key = value" file (the top README describes it).
 #pragma once
 
 #include <chrono>
