@@ -116,7 +116,10 @@ bool applyDeviceKey(DeviceSpec& device, std::string_view key, std::string_view v
   return true;
 }
 
-bool applyKey(Scenario& scenario, std::string_view key, std::string_view value) {
+// Applies one key; false for an unknown key or a bad value, with a reason
+// in `reason` where the line alone does not say it.
+bool applyKey(Scenario& scenario, std::string_view key, std::string_view value,
+              std::string& reason) {
   if (key.starts_with("value.")) {
     scenario.values[std::string(key.substr(6))] = std::string(value);
     return true;
@@ -141,8 +144,8 @@ bool applyKey(Scenario& scenario, std::string_view key, std::string_view value) 
     return true;
   }
   if (key == "tcp") {
-    scenario.tcpAddress = std::string(value);
-    return true;
+    scenario.tcp = parseTcpEndpoint(value, reason);
+    return scenario.tcp.has_value();
   }
   auto number = toNumber(value);
   if (!number || *number < 0) return false;
@@ -221,9 +224,11 @@ std::optional<Scenario> parseScenario(std::string_view text, std::string& error)
     // The key ends at the first " = " or, without blanks, at the first "=".
     auto spaced = line.find(" = ");
     if (spaced != std::string_view::npos) equals = spaced + 1;
+    std::string reason;
     if (equals == std::string_view::npos ||
-        !applyKey(scenario, trim(line.substr(0, equals)), trim(line.substr(equals + 1)))) {
+        !applyKey(scenario, trim(line.substr(0, equals)), trim(line.substr(equals + 1)), reason)) {
       error = "scenario line " + std::to_string(lineNumber) + ": " + std::string(line);
+      if (!reason.empty()) error += " (" + reason + ")";
       return std::nullopt;
     }
   }

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/printer/tcp_endpoint.h"
+
 namespace printer {
 
 // What a request word does besides being answered normally.
@@ -44,8 +46,8 @@ struct Scenario {
   bool unplugged = false;
   bool holdExtra = true;
   std::string extraChunk = "EXTRA\r\n";
-  std::optional<std::string> tcpAddress;  // "127.0.0.1:9100"; nullopt: no listener
-  std::vector<DeviceSpec> devices;        // by number, at least device 1
+  std::optional<TcpEndpoint> tcp;   // "tcp = 127.0.0.1:9100"; nullopt: no listener
+  std::vector<DeviceSpec> devices;  // by number, at least device 1
 
   // The behaviour of a word; the default one when the scenario names none.
   const WordBehaviour& behaviour(const std::string& word) const;
@@ -59,7 +61,8 @@ std::string interfacePath(const DeviceSpec& device, std::uint8_t cls);
 std::string unescape(std::string_view text);
 
 // Parses a scenario text. On a malformed line or an unknown key the error
-// names the line, and nothing is returned.
+// names the line, and nothing is returned. A "tcp" address outside
+// 127.0.0.0/8 is malformed.
 std::optional<Scenario> parseScenario(std::string_view text, std::string& error);
 
 // The scenario with no file: one default device and default values.

@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <span>
 #include <vector>
 
+#include "tools/printer/net_command.h"
 #include "tools/printer/request_log.h"
 
 namespace printer {
@@ -51,11 +53,22 @@ bool hasClass(const DeviceSpec& spec, std::uint8_t cls) {
 }  // namespace
 
 SimServer::SimServer(std::filesystem::path root, std::optional<std::filesystem::path> scenarioFile)
-    : root_(std::move(root)), scenarioFile_(std::move(scenarioFile)) {}
+    : root_(std::move(root)),
+      scenarioFile_(std::move(scenarioFile)),
+      tcp_(sim::busFolder(root_) / "tcp.port") {}
 
 SimServer::~SimServer() {
   connections_.clear();
   if (listener_.valid()) ::unlink(socketPath_.c_str());
+}
+
+std::optional<Scenario> SimServer::readScenario(std::string& error) const {
+  auto text = readFile(*scenarioFile_);
+  if (!text) {
+    error = "cannot read scenario " + scenarioFile_->string();
+    return std::nullopt;
+  }
+  return parseScenario(*text, error);
 }
 
 bool SimServer::loadScenario(std::string& error) {
@@ -68,12 +81,7 @@ bool SimServer::loadScenario(std::string& error) {
     error = "cannot read scenario " + scenarioFile_->string();
     return false;
   }
-  auto text = readFile(*scenarioFile_);
-  if (!text) {
-    error = "cannot read scenario " + scenarioFile_->string();
-    return false;
-  }
-  auto parsed = parseScenario(*text, error);
+  auto parsed = readScenario(error);
   if (!parsed) return false;
   scenario_ = std::move(*parsed);
   scenarioStat_ = st;
@@ -84,15 +92,27 @@ void SimServer::reloadIfChanged() {
   if (!scenarioFile_) return;
   struct stat st {};
   if (::stat(scenarioFile_->c_str(), &st) != 0 || sameFile(st, scenarioStat_)) return;
+  // A half-written file is no scenario, and one naming an endpoint that
+  // cannot be served is not taken either; the old one stays until the next
+  // change.
+  scenarioStat_ = st;
   std::string error;
-  if (!loadScenario(error)) {
-    // A half-written file is no scenario; the old one stays until the next
-    // change.
+  auto parsed = readScenario(error);
+  if (!parsed || !followTcp(parsed->tcp, error)) {
     std::cerr << "qz3317vt-printer: " << error << " (kept the previous scenario)\n";
-    scenarioStat_ = st;
     return;
   }
+  scenario_ = std::move(*parsed);
   rebuildDevices();
+}
+
+bool SimServer::followTcp(const std::optional<TcpEndpoint>& wanted, std::string& error) {
+  if (wanted == tcp_.endpoint()) return true;
+  if (!wanted) {
+    tcp_.close();
+    return true;
+  }
+  return tcp_.listen(*wanted, error);
 }
 
 void SimServer::rebuildDevices() {
@@ -120,8 +140,11 @@ bool SimServer::start(std::string& error) {
     error = "cannot make " + sim::busFolder(root_).string() + ": " + ec.message();
     return false;
   }
-  // Each run starts a fresh request log.
+  // Each run starts a fresh request log, and only a listening run has a
+  // port file.
   std::filesystem::remove(sim::requestLogPath(root_), ec);
+  std::filesystem::remove(sim::busFolder(root_) / "tcp.port", ec);
+  if (scenario_.tcp && !tcp_.listen(*scenario_.tcp, error)) return false;
   socketPath_ = sim::busSocketPath(root_);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -150,6 +173,8 @@ void SimServer::run(int stopFd) {
       fds.push_back({connection.fd.get(), POLLIN, 0});
       ids.push_back(id);
     }
+    std::size_t tcpFirst = fds.size();
+    tcp_.addPollFds(fds);
     int ready = ::poll(fds.data(), fds.size(), pollTimeout());
     if (ready < 0 && errno != EINTR) return;
     if (ready > 0 && fds[0].revents != 0) return;
@@ -162,8 +187,32 @@ void SimServer::run(int stopFd) {
       if (status == sim::ReceiveStatus::TimedOut) continue;
       if (status == sim::ReceiveStatus::Closed || !handle(ids[i], message)) closeConnection(ids[i]);
     }
+    if (ready > 0) {
+      auto tcpFds = std::span<const pollfd>(fds).subspan(tcpFirst);
+      for (const auto& command : tcp_.handleEvents(tcpFds)) answerNetCommand(command);
+    }
+    tcp_.sendDue();
     serveReads();
   }
+}
+
+void SimServer::answerNetCommand(const TcpServer::Command& command) {
+  reloadIfChanged();
+  appendRequestLog(sim::requestLogPath(root_), command.bytes);
+  std::string_view body = command.bytes;
+  // Raw bytes on the port are no setup command; the device ignores them.
+  if (!body.starts_with(kNetPrefix)) return;
+  body.remove_prefix(kNetPrefix.size());
+  Device* device = findDevice(1);
+  if (device == nullptr || device->model.takeSetIp(body)) return;
+  Answer answer = device->model.answerImaging(body, scenario_);
+  // A device that goes away mid-exchange drops the connection.
+  if (answer.unplug) {
+    tcp_.drop(command.connection);
+    return;
+  }
+  if (answer.noReply || scenario_.behaviour("tcp").noReply) return;
+  tcp_.reply(command.connection, answer.reply, Clock::now() + answer.delay);
 }
 
 void SimServer::accept() {
@@ -355,6 +404,8 @@ int SimServer::pollTimeout() const {
     auto due = state->second.queue.front().availableAt;
     if (!next || due < *next) next = due;
   }
+  auto tcpDue = tcp_.nextDue();
+  if (tcpDue && (!next || *tcpDue < *next)) next = tcpDue;
   if (!next) return -1;
   auto left = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now());
   return static_cast<int>(std::max<long long>(left.count(), 0));

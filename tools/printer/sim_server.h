@@ -17,9 +17,19 @@
 // Imaging interface: a complete "SetIP=" command is applied and logged as
 // soon as it is written, since it has no reply.
 //
-// The scenario file is read again before each message when its change time,
-// inode or size differ; the devices and their values are then rebuilt from
-// it, and connections to devices that no longer match are closed.
+// TCP port. When the scenario names "tcp", the setup commands of the
+// network path are served on that loopback endpoint from the same poll
+// loop (tcp_server.h), against the model of device 1, which the USB
+// imaging interface also answers from. Each received command is logged as
+// it came, "NET." included. A command without that prefix gets no answer;
+// nor does any command under "fault.tcp = noreply". The network is another
+// path than the bus: "unplugged" does not touch it.
+//
+// The scenario file is read again before each message (bus message or TCP
+// command) when its change time, inode or size differ; the devices and
+// their values are then rebuilt from it, and connections to devices that
+// no longer match are closed. When the TCP endpoint changes, the new one
+// is bound first; if it cannot be, the old scenario stays.
 #pragma once
 
 #include <chrono>
@@ -36,6 +46,7 @@
 #include "platform/usb_unique_fd.h"
 #include "tools/printer/printer_model.h"
 #include "tools/printer/scenario.h"
+#include "tools/printer/tcp_server.h"
 
 namespace printer {
 
@@ -84,8 +95,15 @@ class SimServer {
     std::optional<PendingRead> pending;
   };
 
+  // The parsed scenario file; nothing, with `error`, when it cannot be read
+  // or parsed.
+  std::optional<Scenario> readScenario(std::string& error) const;
   bool loadScenario(std::string& error);
   void reloadIfChanged();
+  // Makes the TCP listener follow `wanted`; false, with `error`, when a new
+  // endpoint cannot be bound (the old listener then stays).
+  bool followTcp(const std::optional<TcpEndpoint>& wanted, std::string& error);
+  void answerNetCommand(const TcpServer::Command& command);
   void rebuildDevices();
 
   void accept();
@@ -118,6 +136,7 @@ class SimServer {
   std::uint64_t nextId_ = 1;
   platform::usb::UniqueFd listener_;
   std::filesystem::path socketPath_;
+  TcpServer tcp_;
 };
 
 }  // namespace printer
