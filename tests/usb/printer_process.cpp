@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 
 #include "platform/usb_sim_protocol.h"
@@ -49,17 +50,22 @@ PrinterProcess::~PrinterProcess() {
   std::filesystem::remove_all(root_, ignored);
 }
 
-bool PrinterProcess::start(const std::string& scenario) {
+std::string PrinterProcess::spawn(const std::string& scenario,
+                                  const std::filesystem::path* stderrFile) {
   auto scenarioFile = root_ / "scenario.txt";
   writeFile(scenarioFile, scenario);
   int out[2];
   if (::pipe2(out, O_CLOEXEC) != 0) {
     ADD_FAILURE() << "pipe2 failed";
-    return false;
+    return {};
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  if (stderrFile != nullptr) {
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, stderrFile->c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  }
   std::string program = QZ_PRINTER_PATH;
   std::vector<std::string> args{program, "--root", root_.string(), "--scenario",
                                 scenarioFile.string()};
@@ -73,16 +79,33 @@ bool PrinterProcess::start(const std::string& scenario) {
     ::close(out[0]);
     pid_ = -1;
     ADD_FAILURE() << "cannot start " << program;
-    return false;
+    return {};
   }
   std::string line = readLine(out[0]);
   ::close(out[0]);
+  return line;
+}
+
+bool PrinterProcess::start(const std::string& scenario) {
+  std::string line = spawn(scenario, nullptr);
   if (line != "ready") {
     ADD_FAILURE() << "the printer did not get ready, said: " << line;
     stop();
     return false;
   }
   return true;
+}
+
+int PrinterProcess::startRefused(const std::string& scenario, std::string& diagnostics) {
+  auto errors = root_ / "stderr.txt";
+  std::string line = spawn(scenario, &errors);
+  // Without "ready" the printer has ended (its stdout closed), so the wait
+  // below returns at once.
+  if (line == "ready") ADD_FAILURE() << "the printer accepted the scenario: " << scenario;
+  int status = stop();
+  std::ifstream in(errors);
+  diagnostics.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return status;
 }
 
 void PrinterProcess::rewriteScenario(const std::string& scenario) {
@@ -105,6 +128,13 @@ std::vector<std::string> PrinterProcess::requestLog() const {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+std::optional<std::uint16_t> PrinterProcess::tcpPort() const {
+  std::ifstream in(platform::usb::sim::busFolder(root_) / "tcp.port");
+  unsigned port = 0;
+  if (!(in >> port) || port == 0 || port > 65535) return std::nullopt;
+  return static_cast<std::uint16_t>(port);
 }
 
 }  // namespace usbtest
