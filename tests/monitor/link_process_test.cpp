@@ -88,15 +88,50 @@ TEST_F(MonitorLink, SilentPrinterCostsOneReadLimit) {
   EXPECT_EQ(exchange().find("[DRVGET]"), std::string::npos);
 }
 
-TEST_F(MonitorLink, UnplugDuringAReadLeavesTheFlagClear) {
-  startPrinter("fault.Features? = unplug-during-read\n");
+// Every way out of a transaction or an extra read leaves "STMreaddata" at
+// "0". Each case names a key the run still stores and one it no longer
+// reaches.
+struct FaultCase {
+  const char* scenario;
+  const char* stored;
+  const char* missing;
+};
+
+class MonitorLinkFaults : public testing_support::SimulatedPrinter,
+                          public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(MonitorLinkFaults, ReadDataFlagEndsClear) {
+  const auto& c = GetParam();
+  startPrinter(c.scenario);
   writeExchange(kUsbPort);
-  runMonitor("INI");
+  auto result = runMonitor("INI");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
   auto file = exchange();
-  EXPECT_NE(file.find("FWVersion=V1.08"), std::string::npos);
-  EXPECT_NE(file.find("STMreaddata=0"), std::string::npos);
-  EXPECT_EQ(file.find("SleepMode"), std::string::npos);
+  EXPECT_NE(file.find("STMreaddata=0"), std::string::npos) << c.scenario;
+  EXPECT_EQ(file.find("STMreaddata=1"), std::string::npos) << c.scenario;
+  EXPECT_NE(file.find(c.stored), std::string::npos) << c.scenario;
+  if (*c.missing) {
+    EXPECT_EQ(file.find(c.missing), std::string::npos) << c.scenario;
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MonitorLinkFaults,
+    ::testing::Values(
+        FaultCase{"fault.Features? = unplug-during-read\n", "FWVersion=", "InstalledMemory="},
+        // No zero byte in the first 512 bytes: the read keeps 512 and stops there.
+        FaultCase{"fault.Features? = long-reply\n", "AvailableMemory=", ""},
+        // A zero byte after the first line ends the reply there.
+        FaultCase{"fault.Features? = zero-byte\n", "SleepMode=", "CassettePaper="},
+        FaultCase{"lines.Features? = 35\n", "InstalledMemory=", ""},
+        // An error code is no item: one further chunk is drained, the rest stored.
+        FaultCase{"error.Features? = 3050\n", "TotalPages=", "InstalledMemory="},
+        // Four bytes a call: "Features?" fits in three calls, "SER.Features?" not.
+        FaultCase{"short-write = 4\n", "InstalledMemory=", "TotalPages="},
+        // An unknown code with no chunk to drain: the extra read waits out its
+        // limit and drops the link, and the next query's stale entries wait again.
+        FaultCase{"fault.Features? = no-extra\nreply.Features? = X=1;CODE=00999\\r\\n\n",
+                  "FWVersion=", "TotalPages="}));
 
 TEST_F(MonitorLink, CommandBatchReportsTheLastResult) {
   startPrinter();
