@@ -9,33 +9,11 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace platform::ini {
 
 namespace {
-
-// Owns a file descriptor; closes it when it goes.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and reports whether the close succeeded: for a file just
-  // written, a failed close means the data may not have landed.
-  bool close() {
-    int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 // A temporary file beside the data file; removed unless it was renamed over
 // the data file.
@@ -135,7 +113,7 @@ std::optional<std::filesystem::path> dataFile(const std::filesystem::path& file)
 
 std::optional<std::string> readFile(const std::filesystem::path& file) {
   // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
-  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return std::nullopt;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
@@ -150,7 +128,7 @@ bool rewriteFile(const std::filesystem::path& path, const Edit& edit) {
   const std::filesystem::path& file = *target;
   auto folder = file.parent_path();
   if (folder.empty()) folder = ".";
-  Fd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folderFd.valid() || !lockFolder(folderFd.get())) return false;
 
   std::optional<std::string> current;
@@ -166,7 +144,7 @@ bool rewriteFile(const std::filesystem::path& path, const Edit& edit) {
 
   // The folder lock is held until folderFd goes, after the rename.
   std::filesystem::path tempPath;
-  Fd tempFd(createTemp(file, tempPath));
+  UniqueFd tempFd(createTemp(file, tempPath));
   if (!tempFd.valid()) return false;
   TempFile temp(tempPath);
   if (!writeAll(tempFd.get(), content)) return false;

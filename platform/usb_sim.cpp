@@ -10,7 +10,7 @@
 #include "platform/folders.h"
 #include "platform/usb_pipe_path.h"
 #include "platform/usb_sim_protocol.h"
-#include "platform/usb_unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace platform::usb {
 

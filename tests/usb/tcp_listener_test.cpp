@@ -17,13 +17,13 @@
 
 #include "platform/usb_bus.h"
 #include "platform/usb_sim.h"
-#include "platform/usb_unique_fd.h"
+#include "platform/unique_fd.h"
 #include "tests/usb/printer_process.h"
 #include "tools/printer/request_log.h"
 
 namespace {
 
-using platform::usb::UniqueFd;
+using platform::UniqueFd;
 
 constexpr const char* kListen = "tcp = 127.0.0.1:0\n";
 // Long enough for any machine; a test that waits this long has failed.

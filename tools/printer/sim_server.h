@@ -43,7 +43,7 @@
 
 #include "platform/usb_pipe_path.h"
 #include "platform/usb_sim_protocol.h"
-#include "platform/usb_unique_fd.h"
+#include "platform/unique_fd.h"
 #include "tools/printer/printer_model.h"
 #include "tools/printer/scenario.h"
 #include "tools/printer/tcp_server.h"
@@ -87,7 +87,7 @@ class SimServer {
     std::uint32_t size = 0;
   };
   struct Connection {
-    platform::usb::UniqueFd fd;
+    platform::UniqueFd fd;
     bool opened = false;
     int device = 0;  // device number
     std::uint8_t cls = 0;
@@ -134,7 +134,7 @@ class SimServer {
   std::map<int, Device> devices_;
   std::map<std::uint64_t, Connection> connections_;
   std::uint64_t nextId_ = 1;
-  platform::usb::UniqueFd listener_;
+  platform::UniqueFd listener_;
   std::filesystem::path socketPath_;
   TcpServer tcp_;
 };

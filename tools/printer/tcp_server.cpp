@@ -16,7 +16,7 @@ namespace printer {
 
 namespace {
 
-using platform::usb::UniqueFd;
+using platform::UniqueFd;
 
 // A non-blocking loopback listener, or an invalid descriptor with `error`.
 UniqueFd bindListener(const TcpEndpoint& endpoint, std::string& error) {

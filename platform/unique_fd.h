@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace platform::usb {
+namespace platform {
 
 class UniqueFd {
  public:
@@ -22,6 +22,9 @@ class UniqueFd {
 
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  // Closes now and reports whether the close succeeded: for a file just
+  // written, a failed close means the data may not have landed.
+  bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
   void reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;
@@ -31,4 +34,4 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-}  // namespace platform::usb
+}  // namespace platform
