@@ -141,6 +141,9 @@ bool rewriteFile(const std::filesystem::path& path, const Edit& edit) {
     if (!current) return false;
   }
   std::string content = edit(current);
+  // Writing a key its current value changes no byte: the file is left as it
+  // is, which spares a repeated refresh most of its rewrites.
+  if (current && content == *current) return true;
 
   // The folder lock is held until folderFd goes, after the rename.
   std::filesystem::path tempPath;

@@ -18,6 +18,8 @@ record="$root/Program Files/VARN/QZ3317VT"
 mkdir -p "$record" "$root/Windows" "$root/ProgramData/VARN/QZ3317VT"
 printf '[DRVSPA]\r\nzPort=USB001\r\n' >"$record/QZ3317VT_SMD.DAT"
 export QZ3317VT_ROOT=$root QZ3317VT_USB=sim
+"$bin/qz3317vt-logdb" init >/dev/null
+printf '[PRINT]\r\nUserName=bench\r\nPageNum=3\r\n' >>"$record/QZ3317VT_SMD.DAT"
 "$bin/qz3317vt-printer" --root "$root" >"$root/printer.out" &
 printer=$!
 for _ in $(seq 100); do grep -q ready "$root/printer.out" && break; sleep 0.05; done
@@ -25,5 +27,6 @@ for _ in $(seq 100); do grep -q ready "$root/printer.out" && break; sleep 0.05; 
 echo "== whole processes"
 hyperfine -N --warmup 20 --runs 300 \
   "$bin/qz3317vt-trivial" \
+  "$bin/QZ3317VT_EXEPrintLog PrintLog" \
   "$bin/QZ3317VT_PSM JBG" \
   "$bin/QZ3317VT_PSM INI"

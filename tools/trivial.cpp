@@ -1,2 +1,6 @@
-// The smallest C++ program: the yardstick for process start-up figures.
-int main() { return 0; }
+// A trivial C++ program, the yardstick for process start-up figures: it
+// loads the C++ standard library, as every program of ours does, and prints
+// one line.
+#include <iostream>
+
+int main() { std::cout << "hello\n"; }

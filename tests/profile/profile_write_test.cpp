@@ -116,6 +116,20 @@ TEST_F(WriteFixture, ReadOnlyFileIsNotWrittenUntilMadeNormal) {
   EXPECT_EQ(readBytes(file_), "[S]\r\nk=2\r\n");
 }
 
+TEST_F(WriteFixture, SameValueLeavesTheFileInPlace) {
+  writeBytes(file_, "[S]\r\nk=1\r\n");
+  struct stat before {}, after {};
+  ASSERT_EQ(::stat(file_.c_str(), &before), 0);
+  EXPECT_TRUE(writeString(file_, "S", "k", "1"));
+  ASSERT_EQ(::stat(file_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "not replaced";
+  EXPECT_TRUE(writeString(file_, "s", "K", "1")) << "names match without case";
+  EXPECT_EQ(readBytes(file_), "[S]\r\nk=1\r\n");
+  EXPECT_TRUE(writeString(file_, "S", "k", "2"));
+  ASSERT_EQ(::stat(file_.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "a new value is a new file";
+}
+
 TEST_F(WriteFixture, RewriteKeepsTheFileMode) {
   writeBytes(file_, "[S]\r\nk=1\r\n");
   ASSERT_EQ(::chmod(file_.c_str(), 0640), 0);
