@@ -45,16 +45,6 @@ std::optional<std::u16string> passwordOf(std::u16string_view connect) {
   return std::nullopt;
 }
 
-std::u16string quotedLiteral(std::u16string_view text) {
-  std::u16string literal = u"'";
-  for (char16_t c : text) {
-    if (c == u'\'') literal += u'\'';
-    literal += c;
-  }
-  literal += u'\'';
-  return literal;
-}
-
 std::u16string asciiText(const char* text) {
   std::u16string wide;
   for (; *text != '\0'; ++text) wide += static_cast<char16_t>(static_cast<unsigned char>(*text));
@@ -107,7 +97,7 @@ void CDaoDatabase::openWith(const std::filesystem::path& file, int flags, bool e
   sqlite3_extended_result_codes(raw, 1);
   sqlite3_busy_timeout(raw, static_cast<int>(lockWait_.count()));
   if (auto password = passwordOf(connect)) {
-    engine::execute(raw, u"PRAGMA key = " + quotedLiteral(*password));
+    engine::execute(raw, u"PRAGMA key = " + engine::quoted(*password, u'\''));
   }
   if (exclusive) {
     // An exclusive lock taken once is kept until the connection closes.

@@ -67,4 +67,14 @@ std::u16string columnText(sqlite3_stmt* statement, int column) {
   return std::u16string(static_cast<const char16_t*>(text), bytes / sizeof(char16_t));
 }
 
+std::u16string quoted(std::u16string_view text, char16_t quote) {
+  std::u16string result(1, quote);
+  for (char16_t c : text) {
+    if (c == quote) result += quote;
+    result += c;
+  }
+  result += quote;
+  return result;
+}
+
 }  // namespace platform::engine

@@ -32,6 +32,10 @@ Statement prepare(sqlite3* db, std::u16string_view sql, std::u16string_view* tai
 // Steps a statement that returns no rows to its end; throws on failure.
 void runToEnd(sqlite3* db, sqlite3_stmt* statement);
 
+// `text` between two `quote` characters, a quote inside it doubled: a
+// string literal with "'", an identifier with '"'.
+std::u16string quoted(std::u16string_view text, char16_t quote);
+
 // Runs every statement of `sql`, none of which returns rows.
 void execute(sqlite3* db, std::u16string_view sql);
 

@@ -23,16 +23,6 @@ bool sameFieldName(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-std::u16string quotedName(std::u16string_view name) {
-  std::u16string quoted = u"\"";
-  for (char16_t c : name) {
-    if (c == u'"') quoted += u'"';
-    quoted += c;
-  }
-  quoted += u'"';
-  return quoted;
-}
-
 std::u16string text16(const void* text) {
   return text == nullptr ? std::u16string{} : std::u16string(static_cast<const char16_t*>(text));
 }
@@ -164,10 +154,10 @@ void CDaoRecordset::insertPendingRow() {
       columns += u", ";
       parameters += u", ";
     }
-    columns += quotedName(field.name);
+    columns += engine::quoted(field.name, u'"');
     parameters += u"?";
   }
-  std::u16string sql = u"INSERT INTO main." + quotedName(table_);
+  std::u16string sql = u"INSERT INTO main." + engine::quoted(table_, u'"');
   sql += columns.empty() ? u" DEFAULT VALUES" : u" (" + columns + u") VALUES (" + parameters + u")";
   auto statement = engine::prepare(db, sql);
   int index = 0;
