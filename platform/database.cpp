@@ -15,15 +15,6 @@ namespace platform {
 
 namespace {
 
-bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 std::u16string_view trimBlanks(std::u16string_view text) {
   while (!text.empty() && text.front() == u' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
@@ -38,7 +29,7 @@ std::optional<std::u16string> passwordOf(std::u16string_view connect) {
     connect = end == std::u16string_view::npos ? std::u16string_view{} : connect.substr(end + 1);
     auto equals = part.find(u'=');
     if (equals == std::u16string_view::npos) continue;
-    if (equalsIgnoringAsciiCase(trimBlanks(part.substr(0, equals)), u"pwd")) {
+    if (engine::equalsIgnoringAsciiCase(trimBlanks(part.substr(0, equals)), u"pwd")) {
       return std::u16string(part.substr(equals + 1));
     }
   }

@@ -32,6 +32,10 @@ Statement prepare(sqlite3* db, std::u16string_view sql, std::u16string_view* tai
 // Steps a statement that returns no rows to its end; throws on failure.
 void runToEnd(sqlite3* db, sqlite3_stmt* statement);
 
+// Whether two names are equal when ASCII letters are compared without case,
+// as the engine compares column and keyword names.
+bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+
 // `text` between two `quote` characters, a quote inside it doubled: a
 // string literal with "'", an identifier with '"'.
 std::u16string quoted(std::u16string_view text, char16_t quote);

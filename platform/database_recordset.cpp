@@ -14,15 +14,6 @@ namespace {
   throw CDaoException(DaoErrorKind::State, std::move(description));
 }
 
-bool sameFieldName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 std::u16string text16(const void* text) {
   return text == nullptr ? std::u16string{} : std::u16string(static_cast<const char16_t*>(text));
 }
@@ -104,7 +95,7 @@ void CDaoRecordset::addNew() {
 
 CDaoRecordset::Field& CDaoRecordset::findField(std::u16string_view name) {
   for (auto& field : fields_) {
-    if (sameFieldName(field.name, name)) return field;
+    if (engine::equalsIgnoringAsciiCase(field.name, name)) return field;
   }
   throw CDaoException(DaoErrorKind::UnknownField,
                       u"The recordset has no field named '" + std::u16string(name) + u"'.");
