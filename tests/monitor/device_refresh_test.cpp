@@ -192,5 +192,29 @@ TEST_F(Refresh, NoLinkWritesNothing) {
   EXPECT_TRUE(bus.written.empty());
 }
 
+TEST_F(Refresh, OperatorRequestsSendTheirWordThreeTimes) {
+  struct Case {
+    bool (CPPL_W3::*send)();
+    const char* word;
+  };
+  const Case cases[] = {
+      {&CPPL_W3::SendCancelJob, "CancelJob?"},
+      {&CPPL_W3::SendMismatchPageAdd, "MismatchPageAdd?"},
+      {&CPPL_W3::SendMismatchPageDelete, "MismatchPageDelete?"},
+      {&CPPL_W3::SendContinuePrint, "ContinuePrint?"},
+      {&CPPL_W3::SendRetryCurrentPage, "RetryCurrentPage?"},
+  };
+  for (const auto& c : cases) {
+    bus.written.clear();
+    for (int i = 0; i < 3; ++i) bus.reply("Result=OK;CODE=00001\r\n");
+    EXPECT_TRUE((printer.*c.send)()) << c.word;
+    EXPECT_EQ(bus.written, std::vector<std::string>(3, c.word));
+  }
+  bus.written.clear();
+  for (int i = 0; i < 3; ++i) bus.reply("Error=Refused;CODE=03050\r\n");
+  EXPECT_TRUE(printer.SendCancelJob()) << "no reply check follows: an error code still counts";
+  EXPECT_TRUE(usb.linkUsable());
+}
+
 }  // namespace
 }  // namespace monitor
