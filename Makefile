@@ -8,7 +8,7 @@ DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   libgtest-dev libgmock-dev libbenchmark-dev libusb-1.0-0-dev \
   libsqlcipher-dev sqlcipher hyperfine
 
-.PHONY: deps build test demo bench fuzz clean
+.PHONY: deps build check test demo bench fuzz clean
 
 # Installs only what is missing, so a second run does nothing.
 deps:
@@ -27,6 +27,12 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The quick loop: unit and process tests of the Debug build, no slow tests,
+# no fuzzing.
+check: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300 -L 'unit|process'
+
+# The full gate that CI runs: every test, then the fuzz targets.
 test: build fuzz
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 

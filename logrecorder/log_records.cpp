@@ -1,7 +1,7 @@
 // Reading the record sections through the UTF-16 profile functions.
 #include "logrecorder/log_records.h"
 
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace logrecorder {
 

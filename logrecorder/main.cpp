@@ -8,15 +8,15 @@
 #include <exception>
 
 #include "logrecorder/dispatch.h"
-#include "platform/command_line.h"
-#include "platform/instance_lock.h"
+#include "base/command_line.h"
+#include "base/instance_lock.h"
 
 int main(int argc, char** argv) {
   constexpr auto kLockWait = std::chrono::seconds(30);
-  auto lock = platform::InstanceLock::acquireWithin("QZ3317VT_EXEPrintLog.DLL", kLockWait);
+  auto lock = platform::base::InstanceLock::acquireWithin("QZ3317VT_EXEPrintLog.DLL", kLockWait);
   if (!lock) return 0;
   try {
-    auto tail = platform::commandLineTail(platform::commandLine(argc, argv));
+    auto tail = platform::base::commandLineTail(platform::base::commandLine(argc, argv));
     logrecorder::dispatch(tail, logrecorder::standardWriters());
   } catch (const std::exception&) {
     // Nothing reaches the caller but the exit code, and that is always 0.

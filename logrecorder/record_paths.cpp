@@ -2,12 +2,12 @@
 // every call so that each run sees the folders of its own environment.
 #include "logrecorder/record_paths.h"
 
-#include "platform/folders.h"
+#include "base/folders.h"
 
 namespace logrecorder {
 
 std::filesystem::path recordFolder() {
-  return platform::joinPath({platform::programFilesFolder().native(), "VARN", "QZ3317VT"});
+  return platform::base::joinPath({platform::base::programFilesFolder().native(), "VARN", "QZ3317VT"});
 }
 
 std::filesystem::path exchangeFile() { return recordFolder() / "QZ3317VT_SMD.DAT"; }
@@ -16,8 +16,8 @@ std::filesystem::path settingsFile() { return recordFolder() / "QZ3317VTSettings
 std::filesystem::path networkSettingsFile() { return recordFolder() / "QZ3317VTSettingsNet.ini"; }
 
 std::filesystem::path logDatabasePath() {
-  return platform::joinPath(
-      {platform::commonAppDataFolder().native(), "VARN", "QZ3317VT", "QZ3317VT.MDB"});
+  return platform::base::joinPath(
+      {platform::base::commonAppDataFolder().native(), "VARN", "QZ3317VT", "QZ3317VT.MDB"});
 }
 
 }  // namespace logrecorder

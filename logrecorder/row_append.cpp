@@ -1,39 +1,30 @@
 // The guarded steps of one append to the usage log database.
 #include "logrecorder/row_append.h"
 
-#include <unistd.h>
-
 #include <vector>
 
+#include "base/system_names.h"
 #include "logrecorder/record_paths.h"
-#include "platform/codepage.h"
-#include "platform/database.h"
-#include "platform/database_recordset.h"
-#include "platform/message_box.h"
+#include "text/codepage.h"
+#include "database/database.h"
+#include "database/recordset.h"
+#include "ui/message_box.h"
 
 namespace logrecorder {
 
 namespace {
 
-// The full path of the running program, the caption of the warning box.
-std::string programPath() {
-  std::vector<char> buffer(4096);
-  auto length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (length <= 0) return {};
-  return std::string(buffer.data(), static_cast<std::size_t>(length));
-}
-
-void warn(const platform::CDaoException& error) {
-  platform::showMessageBox(platform::MessageBoxRequest{
-      programPath(), platform::utf16ToUtf8(error.description()), platform::MessageIcon::Warning});
+void warn(const platform::database::CDaoException& error) {
+  platform::ui::showMessageBox(platform::ui::MessageBoxRequest{
+      platform::base::programPath(), platform::text::utf16ToUtf8(error.description()), platform::ui::MessageIcon::Warning});
 }
 
 // Sets every column in order; false at the first that fails.
-bool setColumns(platform::CDaoRecordset& recordset, const std::vector<ColumnSetting>& columns) {
+bool setColumns(platform::database::CDaoRecordset& recordset, const std::vector<ColumnSetting>& columns) {
   for (const auto& setting : columns) {
     try {
       recordset.setFieldValue(setting.column, setting.value());
-    } catch (const platform::CDaoException& error) {
+    } catch (const platform::database::CDaoException& error) {
       if (setting.warnsOnFailure) warn(error);
       return false;
     }
@@ -46,21 +37,21 @@ bool setColumns(platform::CDaoRecordset& recordset, const std::vector<ColumnSett
 int appendRow(std::u16string_view sql, const std::vector<ColumnSetting>& columns) {
   // Declared in this order, destroyed in reverse: the recordset closes
   // (discarding a pending row) before its database does.
-  platform::CDaoDatabase database;
-  platform::CDaoRecordset recordset(database);
+  platform::database::CDaoDatabase database;
+  platform::database::CDaoRecordset recordset(database);
   try {
     database.open(logDatabasePath(), false, false, kLogDatabaseConnect);
-  } catch (const platform::CDaoException&) {
+  } catch (const platform::database::CDaoException&) {
     return 0;
   }
   try {
-    recordset.open(platform::CDaoRecordset::kOpenDynaset, sql, 0);
-  } catch (const platform::CDaoException&) {
+    recordset.open(platform::database::CDaoRecordset::kOpenDynaset, sql, 0);
+  } catch (const platform::database::CDaoException&) {
     return 0;
   }
   try {
     recordset.addNew();
-  } catch (const platform::CDaoException&) {
+  } catch (const platform::database::CDaoException&) {
     return 0;
   }
   if (!setColumns(recordset, columns)) return 0;
@@ -68,7 +59,7 @@ int appendRow(std::u16string_view sql, const std::vector<ColumnSetting>& columns
     recordset.update();
     recordset.close();
     database.close();
-  } catch (const platform::CDaoException&) {
+  } catch (const platform::database::CDaoException&) {
     return 0;
   }
   return 1;

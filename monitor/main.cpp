@@ -5,13 +5,13 @@
 #include "monitor/core/ppl_w3.h"
 #include "monitor/core/stm_app.h"
 #include "monitor/ui/monitor_dlg.h"
-#include "platform/command_line.h"
-#include "platform/usb_bus.h"
+#include "base/command_line.h"
+#include "usb/bus.h"
 
 int main(int argc, char** argv) {
   // The three process-wide objects, built in this order and destroyed in
   // the reverse order.
-  monitor::CStmApp app(platform::commandLine(argc, argv), monitor::RunStatusWindow);
+  monitor::CStmApp app(platform::base::commandLine(argc, argv), monitor::RunStatusWindow);
   monitor::COrvoUsb usb(platform::usb::usbBus());
   monitor::CPPL_W3 printer(usb);
   app.InitInstance(usb, printer);

@@ -8,8 +8,8 @@
 
 #include "logrecorder/logdb/log_schema.h"
 #include "logrecorder/record_paths.h"
-#include "platform/codepage.h"
-#include "platform/database_query.h"
+#include "text/codepage.h"
+#include "database/query.h"
 
 namespace logdb {
 
@@ -26,7 +26,7 @@ std::u16string selectAll(std::u16string_view table) {
 
 std::string csvField(const std::optional<std::u16string>& value) {
   if (!value) return {};
-  auto text = platform::utf16ToUtf8(*value);
+  auto text = platform::text::utf16ToUtf8(*value);
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) {
@@ -41,27 +41,27 @@ std::string csvField(const std::optional<std::u16string>& value) {
 void initLogDatabase(const std::filesystem::path& file) {
   std::error_code ignored;
   std::filesystem::create_directories(file.parent_path(), ignored);
-  platform::CDaoDatabase database;
+  platform::database::CDaoDatabase database;
   database.create(file, logrecorder::kLogDatabaseConnect);
   try {
     database.execute(u"BEGIN");
     database.execute(usageLogSchema());
     database.execute(u"COMMIT");
-  } catch (const platform::CDaoException&) {
+  } catch (const platform::database::CDaoException&) {
     database.close();
     std::filesystem::remove(file, ignored);
     throw;
   }
 }
 
-void listTable(platform::CDaoDatabase& database, std::u16string_view table, std::ostream& out) {
-  platform::DatabaseQuery query(database, selectAll(table));
+void listTable(platform::database::CDaoDatabase& database, std::u16string_view table, std::ostream& out) {
+  platform::database::DatabaseQuery query(database, selectAll(table));
   std::string header;
   for (const auto& name : query.columnNames()) {
     if (!header.empty()) header += " | ";
-    header += platform::utf16ToUtf8(name);
+    header += platform::text::utf16ToUtf8(name);
   }
-  out << platform::utf16ToUtf8(table) << ":\n" << header << '\n';
+  out << platform::text::utf16ToUtf8(table) << ":\n" << header << '\n';
   std::size_t rows = 0;
   while (query.next()) {
     std::string line;
@@ -69,7 +69,7 @@ void listTable(platform::CDaoDatabase& database, std::u16string_view table, std:
     for (const auto& value : query.row()) {
       if (!first) line += " | ";
       first = false;
-      line += value ? platform::utf16ToUtf8(*value) : "NULL";
+      line += value ? platform::text::utf16ToUtf8(*value) : "NULL";
     }
     out << line << '\n';
     ++rows;
@@ -77,8 +77,8 @@ void listTable(platform::CDaoDatabase& database, std::u16string_view table, std:
   out << "(" << rows << (rows == 1 ? " row" : " rows") << ")\n";
 }
 
-void exportCsv(platform::CDaoDatabase& database, std::u16string_view table, std::ostream& out) {
-  platform::DatabaseQuery query(database, selectAll(table));
+void exportCsv(platform::database::CDaoDatabase& database, std::u16string_view table, std::ostream& out) {
+  platform::database::DatabaseQuery query(database, selectAll(table));
   std::vector<std::optional<std::u16string>> names(query.columnNames().begin(),
                                                    query.columnNames().end());
   auto writeLine = [&out](const std::vector<std::optional<std::u16string>>& fields) {

@@ -1,14 +1,14 @@
 // What `qz3317vt-logdb` does, as functions the tests call too: make the
 // usage log database, and print a table's rows as a listing or as CSV.
 // All of it goes through the platform database module with the recorder's
-// password; failures are thrown as platform::CDaoException.
+// password; failures are thrown as platform::database::CDaoException.
 #pragma once
 
 #include <filesystem>
 #include <ostream>
 #include <string_view>
 
-#include "platform/database.h"
+#include "database/database.h"
 
 namespace logdb {
 
@@ -19,11 +19,11 @@ void initLogDatabase(const std::filesystem::path& file);
 
 // Prints the columns of `table`, then one line per row, fields separated
 // by " | ", NULL as "NULL"; then the number of rows. UTF-8.
-void listTable(platform::CDaoDatabase& database, std::u16string_view table, std::ostream& out);
+void listTable(platform::database::CDaoDatabase& database, std::u16string_view table, std::ostream& out);
 
 // Prints `table` as CSV (RFC 4180): a header line of column names, one
 // line per row, CRLF line ends, fields quoted when they hold a comma, a
 // quote or a line break, NULL as an empty field. UTF-8.
-void exportCsv(platform::CDaoDatabase& database, std::u16string_view table, std::ostream& out);
+void exportCsv(platform::database::CDaoDatabase& database, std::u16string_view table, std::ostream& out);
 
 }  // namespace logdb

@@ -13,8 +13,8 @@
 
 #include "logrecorder/logdb/log_admin.h"
 #include "logrecorder/record_paths.h"
-#include "platform/codepage.h"
-#include "platform/database.h"
+#include "text/codepage.h"
+#include "database/database.h"
 
 namespace {
 
@@ -42,9 +42,9 @@ int run(const std::vector<std::string_view>& args) {
   bool list = args.size() == 2 && args[0] == "list";
   bool exportCsv = args.size() == 3 && args[0] == "export" && args[2] == "--csv";
   if (!list && !exportCsv) return usage();
-  platform::CDaoDatabase database;
+  platform::database::CDaoDatabase database;
   database.open(path, false, true, logrecorder::kLogDatabaseConnect);
-  auto table = platform::utf8ToUtf16(args[1]);
+  auto table = platform::text::utf8ToUtf16(args[1]);
   if (list) {
     logdb::listTable(database, table, std::cout);
   } else {
@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
   try {
     return run(args);
-  } catch (const platform::CDaoException& error) {
-    std::cerr << "qz3317vt-logdb: " << platform::utf16ToUtf8(error.description()) << '\n';
+  } catch (const platform::database::CDaoException& error) {
+    std::cerr << "qz3317vt-logdb: " << platform::text::utf16ToUtf8(error.description()) << '\n';
     return kFailed;
   }
 }

@@ -4,9 +4,9 @@
 
 #include "monitor/core/ppl_w3.h"
 #include "monitor/core/request_words.h"
-#include "platform/codepage.h"
-#include "platform/message_box.h"
-#include "platform/profile.h"
+#include "text/codepage.h"
+#include "ui/message_box.h"
+#include "profile/profile.h"
 
 namespace monitor {
 
@@ -58,8 +58,8 @@ void CPPL_W3::ShowBatchFailure() const {
   }
   if (caption.empty()) caption = "ERROR!";
   if (text.empty()) text = "Flash Writing Error";
-  platform::showMessageBox({platform::ansiToUtf8(caption), platform::ansiToUtf8(text),
-                            platform::MessageIcon::Error});
+  platform::ui::showMessageBox({platform::text::ansiToUtf8(caption), platform::text::ansiToUtf8(text),
+                            platform::ui::MessageIcon::Error});
 }
 
 }  // namespace monitor

@@ -6,7 +6,7 @@
 #include "monitor/core/device_mapping.h"
 #include "monitor/core/ppl_w3.h"
 #include "monitor/core/request_words.h"
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace monitor {
 
@@ -69,7 +69,7 @@ bool CPPL_W3::PollStatus(int tries, bool acceptAny) {
       continue;
     }
     if (acceptAny || usb_.CheckReply(kStatus)) return true;
-    sleep_(std::chrono::milliseconds(1000));
+    clock_.sleepFor(std::chrono::milliseconds(1000));
   }
   return false;
 }

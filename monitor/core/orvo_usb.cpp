@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/codepage.h"
-#include "platform/profile.h"
+#include "text/codepage.h"
+#include "profile/profile.h"
 
 namespace monitor {
 
@@ -31,7 +31,7 @@ std::string COrvoUsb::SearchPrinter(std::size_t maxPathLength) {
   // interface turns out to be unusable.
   auto match = std::find_if(devices->begin(), devices->end(), [](const auto& device) {
     if (device.hardwareIds.empty()) return false;
-    return platform::lowerAnsi(device.hardwareIds.front()).starts_with(kPrinterMatch);
+    return platform::text::lowerAnsi(device.hardwareIds.front()).starts_with(kPrinterMatch);
   });
   if (match == devices->end() || !match->devicePath) return {};
   if (match->devicePath->size() > maxPathLength) return {};

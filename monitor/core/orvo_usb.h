@@ -18,7 +18,7 @@
 #include <string_view>
 
 #include "monitor/core/status_entry.h"
-#include "platform/usb_bus.h"
+#include "usb/bus.h"
 
 namespace monitor {
 

@@ -1,11 +1,9 @@
 // CPPL_W3 construction, the win.ini flags and the operator requests.
 #include "monitor/core/ppl_w3.h"
 
-#include <thread>
-
 #include "monitor/core/request_words.h"
-#include "platform/folders.h"
-#include "platform/profile.h"
+#include "base/folders.h"
+#include "profile/profile.h"
 
 namespace monitor {
 
@@ -13,13 +11,12 @@ namespace {
 constexpr std::size_t kRequestLimit = 63;
 }  // namespace
 
-CPPL_W3::CPPL_W3(COrvoUsb& usb)
-    : usb_(usb), sleep_([](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }) {
-  exchangeFile_ = platform::joinPath(
-      {platform::programFilesFolder().string(), "VARN", "QZ3317VT", "QZ3317VT_SMD.DAT"});
-  platform::setNormalAttributes(exchangeFile_);
-  resourceFile_ = platform::joinPath({platform::printerDriverFolder().string(), "3", "QZ3317VT_RES.DAT"});
-  platform::setNormalAttributes(resourceFile_);
+CPPL_W3::CPPL_W3(COrvoUsb& usb, platform::base::Clock& clock) : usb_(usb), clock_(clock) {
+  exchangeFile_ = platform::base::joinPath(
+      {platform::base::programFilesFolder().string(), "VARN", "QZ3317VT", "QZ3317VT_SMD.DAT"});
+  platform::base::setNormalAttributes(exchangeFile_);
+  resourceFile_ = platform::base::joinPath({platform::base::printerDriverFolder().string(), "3", "QZ3317VT_RES.DAT"});
+  platform::base::setNormalAttributes(resourceFile_);
   usb_.AttachExchangeFile(exchangeFile_);
 }
 

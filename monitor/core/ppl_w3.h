@@ -4,13 +4,12 @@
 // through the process-wide COrvoUsb.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "base/clock.h"
 #include "monitor/core/device_mapping.h"
 #include "monitor/core/orvo_usb.h"
 
@@ -18,10 +17,9 @@ namespace monitor {
 
 class CPPL_W3 {
  public:
-  using Sleeper = std::function<void(std::chrono::milliseconds)>;
-
   // Builds both paths and gives both files their write permission back.
-  explicit CPPL_W3(COrvoUsb& usb);
+  // The pause between status polls is slept on `clock`.
+  explicit CPPL_W3(COrvoUsb& usb, platform::base::Clock& clock = platform::base::systemClock());
 
   const std::filesystem::path& exchangeFile() const { return exchangeFile_; }
   const std::filesystem::path& resourceFile() const { return resourceFile_; }
@@ -49,9 +47,6 @@ class CPPL_W3 {
   int RunCommandBatch();
   int SendBatchCommand(std::string_view command);
 
-  // The pause between status polls; a test replaces it to keep time.
-  void setSleeper(Sleeper sleeper) { sleep_ = std::move(sleeper); }
-
  private:
   // Copies a table word into the request buffer and sends it.
   bool SendWord(std::size_t requestIndex);
@@ -64,7 +59,7 @@ class CPPL_W3 {
   std::filesystem::path exchangeFile_;
   std::filesystem::path resourceFile_;
   std::string request_;  // at most 63 characters
-  Sleeper sleep_;
+  platform::base::Clock& clock_;
 };
 
 }  // namespace monitor

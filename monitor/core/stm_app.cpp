@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "platform/codepage.h"
-#include "platform/profile.h"
+#include "text/codepage.h"
+#include "profile/profile.h"
 
 namespace monitor {
 
@@ -23,7 +23,7 @@ constexpr std::array<ModeWord, 6> kModeWords{{
 }  // namespace
 
 std::string ModeKeyword(std::string_view commandLine) {
-  auto upper = platform::upperAnsi(commandLine);
+  auto upper = platform::text::upperAnsi(commandLine);
   auto blank = upper.rfind(' ');
   auto start = blank == std::string::npos ? 0 : blank + 1;
   return upper.substr(start, 3);
@@ -47,7 +47,7 @@ CStmApp::CStmApp(std::string commandLine, StatusWindowRunner statusWindow)
     : commandLine_(std::move(commandLine)), statusWindow_(std::move(statusWindow)) {}
 
 bool CStmApp::InitInstance(COrvoUsb& usb, CPPL_W3& printer) {
-  lock_ = platform::InstanceLock::tryAcquire(kLockName);
+  lock_ = platform::base::InstanceLock::tryAcquire(kLockName);
   if (!lock_) return false;
   printer.WriteStmFlag("StmInUse", 1);
 

@@ -14,7 +14,7 @@
 
 #include "monitor/core/orvo_usb.h"
 #include "monitor/core/ppl_w3.h"
-#include "platform/instance_lock.h"
+#include "base/instance_lock.h"
 
 namespace monitor {
 
@@ -64,7 +64,7 @@ class CStmApp {
   StatusWindowRunner statusWindow_;
   std::int32_t runMode_ = 0;
   std::int16_t portNumber_ = 0;
-  std::optional<platform::InstanceLock> lock_;
+  std::optional<platform::base::InstanceLock> lock_;
 };
 
 }  // namespace monitor

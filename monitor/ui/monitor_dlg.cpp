@@ -4,7 +4,7 @@
 #include <string>
 
 #include "monitor/core/request_words.h"
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace monitor {
 

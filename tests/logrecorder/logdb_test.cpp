@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/database.h"
-#include "platform/database_query.h"
-#include "platform/codepage.h"
+#include "database/database.h"
+#include "database/query.h"
+#include "text/codepage.h"
 #include "recorder_fixture.h"
 
 namespace recorder_test {
@@ -30,12 +30,12 @@ TEST_F(LogdbTest, InitMakesTheFiveTablesWithTheRecordersColumns) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(readFile(database()).substr(0, 15), "SQLite format 3");
 
-  platform::CDaoDatabase db;
+  platform::database::CDaoDatabase db;
   db.open(database(), false, true, logrecorder::kLogDatabaseConnect);
   auto columnsOf = [&db](std::u16string_view table) {
-    platform::DatabaseQuery query(db, u"PRAGMA table_info(" + std::u16string(table) + u")");
+    platform::database::DatabaseQuery query(db, u"PRAGMA table_info(" + std::u16string(table) + u")");
     std::string names;
-    while (query.next()) names += platform::utf16ToUtf8(*query.row()[1]) + " ";
+    while (query.next()) names += platform::text::utf16ToUtf8(*query.row()[1]) + " ";
     return names;
   };
   const std::string print = "用户名 计算机名 文件名 打印时间 打印页数 打印份数 打印结果 ";

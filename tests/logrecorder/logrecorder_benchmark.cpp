@@ -10,10 +10,10 @@
 
 #include "logrecorder/logdb/log_admin.h"
 #include "logrecorder/record_paths.h"
-#include "platform/codepage.h"
-#include "platform/database.h"
-#include "platform/database_recordset.h"
-#include "temp_root.h"
+#include "text/codepage.h"
+#include "database/database.h"
+#include "database/recordset.h"
+#include "tests/support/temp_root.h"
 
 extern char** environ;
 
@@ -31,14 +31,14 @@ struct Setup {
   testing_support::TempRoot root;
 };
 
-void openDatabase(platform::CDaoDatabase& db) {
+void openDatabase(platform::database::CDaoDatabase& db) {
   db.open(logrecorder::logDatabasePath(), false, false, logrecorder::kLogDatabaseConnect);
 }
 
 void BM_OpenWithKey(benchmark::State& state) {
   Setup setup;
   for (auto _ : state) {
-    platform::CDaoDatabase db;
+    platform::database::CDaoDatabase db;
     openDatabase(db);
   }
 }
@@ -48,18 +48,18 @@ BENCHMARK(BM_OpenWithKey)->Unit(benchmark::kMillisecond);
 // number of rows already in the table.
 void BM_Append(benchmark::State& state) {
   Setup setup;
-  platform::CDaoDatabase db;
+  platform::database::CDaoDatabase db;
   openDatabase(db);
   // The rows go in with one statement, so that setting up 100,000 rows
   // costs one commit rather than 100,000.
-  db.execute(platform::utf8ToUtf16(
+  db.execute(platform::text::utf8ToUtf16(
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
       std::to_string(state.range(0)) +
       ") INSERT INTO PRINTDOC SELECT 'user', 'PC', 'document ' || i, '2024-05-01 10:20:30', "
       "i % 100, 1, 'OK' FROM n"));
   for (auto _ : state) {
-    platform::CDaoRecordset rs(db);
-    rs.open(platform::CDaoRecordset::kOpenDynaset, u"Select * from PRINTDOC", 0);
+    platform::database::CDaoRecordset rs(db);
+    rs.open(platform::database::CDaoRecordset::kOpenDynaset, u"Select * from PRINTDOC", 0);
     rs.addNew();
     rs.setFieldValue(u"用户名", u"alice");
     rs.setFieldValue(u"计算机名", u"PC-07");

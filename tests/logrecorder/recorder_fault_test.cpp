@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/codepage.h"
-#include "platform/database.h"
-#include "platform/database_query.h"
-#include "platform/instance_lock.h"
+#include "text/codepage.h"
+#include "database/database.h"
+#include "database/query.h"
+#include "base/instance_lock.h"
 #include "recorder_fixture.h"
 
 namespace recorder_test {
@@ -86,7 +86,7 @@ void waitForOpenIn(const std::filesystem::path& folder, int pid) {
 TEST_F(RecorderFaultTest, ARunThatFindsTheLockHeldWaitsAndThenWrites) {
   initDatabase();
   writeAllRecords();
-  auto lock = platform::InstanceLock::tryAcquire("QZ3317VT_EXEPrintLog.DLL");
+  auto lock = platform::base::InstanceLock::tryAcquire("QZ3317VT_EXEPrintLog.DLL");
   ASSERT_TRUE(lock.has_value());
   int pid = startRecorder(rootPath(), {"CopyLog"});
   waitForOpenIn(rootPath() / ".locks", pid);
@@ -144,9 +144,9 @@ TEST_F(RecorderFaultTest, ARunKilledAnywhereLeavesTheDatabaseIntactWithAllEarlie
       waitForExit(pid);
 
       // Opening for writing rolls back what a killed run left half done.
-      platform::CDaoDatabase db;
+      platform::database::CDaoDatabase db;
       db.open(database(), false, false, logrecorder::kLogDatabaseConnect);
-      platform::DatabaseQuery check(db, u"PRAGMA integrity_check");
+      platform::database::DatabaseQuery check(db, u"PRAGMA integrity_check");
       ASSERT_TRUE(check.next());
       EXPECT_EQ(check.row()[0], u"ok") << name;
       db.close();
@@ -210,11 +210,11 @@ TEST_P(DamagedDatabaseTest, ARunEndsWithZeroAndLeavesTheFileUnchanged) {
   ASSERT_EQ(record({"PrintLog"}).exitCode, 0);
   std::size_t page = 0;
   {
-    platform::CDaoDatabase db;
+    platform::database::CDaoDatabase db;
     db.open(database(), false, true, logrecorder::kLogDatabaseConnect);
-    platform::DatabaseQuery query(db, u"SELECT rootpage FROM sqlite_master WHERE name = 'PRINTDOC'");
+    platform::database::DatabaseQuery query(db, u"SELECT rootpage FROM sqlite_master WHERE name = 'PRINTDOC'");
     ASSERT_TRUE(query.next());
-    page = std::stoul(platform::utf16ToUtf8(*query.row()[0]));
+    page = std::stoul(platform::text::utf16ToUtf8(*query.row()[0]));
   }
   GetParam().apply(database(), page);
   const auto before = readFile(database());

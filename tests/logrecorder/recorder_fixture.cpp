@@ -13,9 +13,9 @@
 #include <stdexcept>
 
 #include "logrecorder/logdb/log_admin.h"
-#include "platform/codepage.h"
-#include "platform/database.h"
-#include "platform/database_query.h"
+#include "text/codepage.h"
+#include "database/database.h"
+#include "database/query.h"
 
 extern char** environ;
 
@@ -31,14 +31,14 @@ std::string iniSection(std::string_view section, Keys keys) {
 
 std::string utf16leText(std::string_view utf8) {
   std::string bytes = "\xFF\xFE";
-  for (char16_t unit : platform::utf8ToUtf16(utf8)) {
+  for (char16_t unit : platform::text::utf8ToUtf16(utf8)) {
     bytes += static_cast<char>(unit & 0xFF);
     bytes += static_cast<char>(unit >> 8);
   }
   return bytes;
 }
 
-std::string gbkText(std::string_view utf8) { return platform::utf8ToAnsi(utf8); }
+std::string gbkText(std::string_view utf8) { return platform::text::utf8ToAnsi(utf8); }
 
 std::string hostName() {
   std::string host(HOST_NAME_MAX + 1, '\0');
@@ -96,14 +96,14 @@ testing_support::RunResult RecorderTest::record(const std::vector<std::string>& 
 
 namespace {
 
-Rows readRows(platform::CDaoDatabase& database, std::u16string_view table) {
-  platform::DatabaseQuery query(database,
+Rows readRows(platform::database::CDaoDatabase& database, std::u16string_view table) {
+  platform::database::DatabaseQuery query(database,
                                 u"SELECT * FROM \"" + std::u16string(table) + u"\" ORDER BY rowid");
   Rows rows;
   while (query.next()) {
     std::vector<std::string> row;
     for (const auto& value : query.row()) {
-      row.push_back(value ? platform::utf16ToUtf8(*value) : "NULL");
+      row.push_back(value ? platform::text::utf16ToUtf8(*value) : "NULL");
     }
     rows.push_back(std::move(row));
   }
@@ -113,13 +113,13 @@ Rows readRows(platform::CDaoDatabase& database, std::u16string_view table) {
 }  // namespace
 
 Rows RecorderTest::rows(std::u16string_view table, std::u16string_view connect) const {
-  platform::CDaoDatabase db;
+  platform::database::CDaoDatabase db;
   db.open(database(), false, true, connect);
   return readRows(db, table);
 }
 
 std::vector<Rows> RecorderTest::allTables() const {
-  platform::CDaoDatabase db;
+  platform::database::CDaoDatabase db;
   db.open(database(), false, true, logrecorder::kLogDatabaseConnect);
   std::vector<Rows> tables;
   for (auto table : {u"PRINTDOC", u"PRINTDOC_NET", u"ScanLog", u"ScanLog_NET", u"CopyLog"}) {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "logrecorder/record_paths.h"
-#include "process.h"
-#include "temp_root.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
 
 namespace recorder_test {
 

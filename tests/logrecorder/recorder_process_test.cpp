@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/database.h"
+#include "database/database.h"
 #include "recorder_fixture.h"
 
 namespace recorder_test {
@@ -158,7 +158,7 @@ TEST_F(RecorderProcessTest, RejectedWordsRecordNothing) {
 TEST_F(RecorderProcessTest, AWrongPasswordAddsNothingAndShowsNothing) {
   std::filesystem::remove(database());
   {
-    platform::CDaoDatabase other;
+    platform::database::CDaoDatabase other;
     other.create(database(), u";pwd=12345678");
     other.execute(u"CREATE TABLE PRINTDOC (用户名 TEXT, 计算机名 TEXT, 文件名 TEXT, 打印时间 TEXT, "
                   u"打印页数 INTEGER, 打印份数 INTEGER, 打印结果 TEXT)");

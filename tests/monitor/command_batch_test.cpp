@@ -3,28 +3,28 @@
 
 #include "fake_usb_bus.h"
 #include "monitor/core/ppl_w3.h"
-#include "platform/message_box.h"
-#include "platform/profile.h"
-#include "temp_root.h"
+#include "ui/message_box.h"
+#include "profile/profile.h"
+#include "tests/support/temp_root.h"
 
 namespace monitor {
 namespace {
 
 using testing_support::FakeUsbBus;
 
-class RecordingBoxes final : public platform::MessageBoxHost {
+class RecordingBoxes final : public platform::ui::MessageBoxHost {
  public:
-  void show(const platform::MessageBoxRequest& request) override { shown.push_back(request); }
-  std::vector<platform::MessageBoxRequest> shown;
+  void show(const platform::ui::MessageBoxRequest& request) override { shown.push_back(request); }
+  std::vector<platform::ui::MessageBoxRequest> shown;
 };
 
 class Batch : public ::testing::Test {
  protected:
   Batch() {
     usb.OpenLink();
-    platform::setMessageBoxHost(&boxes);
+    platform::ui::setMessageBoxHost(&boxes);
   }
-  ~Batch() override { platform::setMessageBoxHost(nullptr); }
+  ~Batch() override { platform::ui::setMessageBoxHost(nullptr); }
 
   void set(const char* key, const std::string& value) {
     platform::profile::writeString(root.exchangeFile(), "DRVCMD", key, value);
@@ -122,7 +122,7 @@ TEST_F(Batch, FailureBoxTakesItsTextsFromTheResourceFile) {
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].caption, "Update");
   EXPECT_EQ(boxes.shown[0].text, "First\r\nSecond\r\n") << "stops at the first missing line";
-  EXPECT_EQ(boxes.shown[0].icon, platform::MessageIcon::Error);
+  EXPECT_EQ(boxes.shown[0].icon, platform::ui::MessageIcon::Error);
 }
 
 TEST_F(Batch, FailureBoxDefaultsAndLimit) {

@@ -2,13 +2,16 @@
 // the device fields, the extra read, and the query sequences.
 #include <gtest/gtest.h>
 
+#include "tests/support/case_names.h"
+
 #include <cstdio>
 
+#include "base/fake_clock.h"
 #include "fake_usb_bus.h"
 #include "monitor/core/ppl_w3.h"
 #include "monitor/core/request_words.h"
-#include "platform/profile.h"
-#include "temp_root.h"
+#include "profile/profile.h"
+#include "tests/support/temp_root.h"
 
 namespace monitor {
 namespace {
@@ -25,7 +28,6 @@ class Refresh : public ::testing::Test {
  protected:
   Refresh() {
     usb.OpenLink();
-    printer.setSleeper([this](std::chrono::milliseconds pause) { slept += pause; });
   }
   std::string get(const char* section, const char* key) {
     return platform::profile::getString(root.exchangeFile(), section, key, "<none>", 64);
@@ -41,8 +43,8 @@ class Refresh : public ::testing::Test {
   testing_support::TempRoot root;
   FakeUsbBus bus;
   COrvoUsb usb{bus};
-  CPPL_W3 printer{usb};
-  std::chrono::milliseconds slept{0};
+  platform::base::FakeClock clock;
+  CPPL_W3 printer{usb, clock};
 };
 
 struct ItemCase {
@@ -103,7 +105,13 @@ INSTANTIATE_TEST_SUITE_P(
         ItemCase{701, "Full", "CommMode", "0", nullptr, nullptr},
         ItemCase{702, "QZ3317VT", "ModelID", "QZ3317VT", nullptr, nullptr},
         ItemCase{703, "20260101", "ConFWDate", "20260101", nullptr, nullptr},
-        ItemCase{704, "E1.0", "EngFWVer", "E1.0", nullptr, nullptr}));
+        ItemCase{704, "E1.0", "EngFWVer", "E1.0", nullptr, nullptr}),
+    [](const auto& info) {
+      const ItemCase& c = info.param;
+      return testing_support::readableName(
+          std::to_string(c.code) + " " + c.value + " as " + c.getKey + " " +
+              std::to_string(info.index), info.index);
+    });
 
 TEST_F(Refresh, DeviceFieldsFollowTheValues) {
   refreshOne(600, "Manual");
@@ -176,7 +184,7 @@ TEST_F(Refresh, PollStatusWaitsForConfirmation) {
   for (int i = 0; i < 3; ++i) bus.reply("CODE=01001\r\n");
   for (int i = 0; i < 3; ++i) bus.reply("CODE=00001\r\n");
   EXPECT_TRUE(printer.PollStatus(1, false));
-  EXPECT_EQ(slept, std::chrono::milliseconds(1000)) << "one pause between the two polls";
+  EXPECT_EQ(clock.slept(), std::chrono::milliseconds(1000)) << "one pause between the two polls";
 
   for (int i = 0; i < 3; ++i) bus.reply("CODE=44114\r\n");
   EXPECT_TRUE(printer.PollStatus(1, true)) << "accept any status";

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/usb_bus.h"
+#include "usb/bus.h"
 
 namespace testing_support {
 

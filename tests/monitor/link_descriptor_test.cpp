@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "monitor/core/orvo_usb.h"
-#include "printer_fixture.h"
+#include "tests/support/printer_fixture.h"
 
 namespace {
 

@@ -2,9 +2,11 @@
 // command batch, a silent or vanishing printer, and a parallel port.
 #include <gtest/gtest.h>
 
+#include "tests/support/case_names.h"
+
 #include <chrono>
 
-#include "printer_fixture.h"
+#include "tests/support/printer_fixture.h"
 
 namespace {
 
@@ -76,6 +78,7 @@ TEST_F(MonitorLink, ParallelPortSendsNothing) {
 }
 
 TEST_F(MonitorLink, SilentPrinterCostsOneReadLimit) {
+  useRealReadLimit();
   startPrinter("fault.Version? = noreply\n");
   writeExchange(kUsbPort);
   auto start = std::chrono::steady_clock::now();
@@ -131,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(
         // An unknown code with no chunk to drain: the extra read waits out its
         // limit and drops the link, and the next query's stale entries wait again.
         FaultCase{"fault.Features? = no-extra\nreply.Features? = X=1;CODE=00999\\r\\n\n",
-                  "FWVersion=", "TotalPages="}));
+                  "FWVersion=", "TotalPages="}),
+    testing_support::CaseNameFrom<&FaultCase::scenario>{});
 
 TEST_F(MonitorLink, CommandBatchReportsTheLastResult) {
   startPrinter();

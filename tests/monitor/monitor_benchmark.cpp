@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "monitor/core/orvo_usb.h"
-#include "process.h"
-#include "temp_root.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // The reply parse and the reply judgements, case by case.
 #include <gtest/gtest.h>
 
+#include "tests/support/case_names.h"
+
 #include <string>
 #include <vector>
 
@@ -59,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"35 lines keep the first 30", lines(35, "CODE=00007\r\n"),
                   std::vector<std::int32_t>(30, 7)},
         ParseCase{"zero byte does not end the scan",
-                  std::string("CODE=00001\r\n\0CODE=00002\r\n", 25), {1, 2}}));
+                  std::string("CODE=00001\r\n\0CODE=00002\r\n", 25), {1, 2}}),
+    testing_support::CaseNameFrom<&ParseCase::what>{});
 
 TEST(ParseReply, EmptyReplyClearsAndReturnsZero) {
   StatusList list;
@@ -127,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"cancel: 4 confirms", 46, "CODE=00004\r\n", true, true},
         CheckCase{"unlock: 2 does not", 48, "CODE=00002\r\n", false, true},
         CheckCase{"lock: 2 confirms", 47, "CODE=00002\r\n", true, true},
-        CheckCase{"unknown kind", 50, "CODE=00001\r\n", false, true}));
+        CheckCase{"unknown kind", 50, "CODE=00001\r\n", false, true}),
+    testing_support::CaseNameFrom<&CheckCase::what>{});
 
 }  // namespace
 }  // namespace monitor

@@ -2,9 +2,9 @@
 // empty keyword and a missing record folder.
 #include <gtest/gtest.h>
 
-#include "platform/instance_lock.h"
-#include "process.h"
-#include "temp_root.h"
+#include "base/instance_lock.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ TEST_F(MonitorStart, EmptyKeywordAsksForStatus) {
 TEST_F(MonitorStart, RefusedStartRunsNothingAndLeavesTheFlags) {
   writeFile(root.winIni(), "[DRVSTM]\r\nStmInUse=1\r\nConnect=1\r\n");
   writeFile(root.exchangeFile(), "[DRVSPA]\r\nzPort=USB001\r\n[DRVCMD]\r\nMaxCount=1\r\nCmd1=A\r\n");
-  auto held = platform::InstanceLock::tryAcquire("QZ3317VT_PSM.EXE");
+  auto held = platform::base::InstanceLock::tryAcquire("QZ3317VT_PSM.EXE");
   ASSERT_TRUE(held);
   for (const char* keyword : {"INI", "CMD", ""}) {
     auto result = run(keyword);

@@ -1,6 +1,8 @@
 // Start-up rules: the mode keyword, the run mode and the port number.
 #include <gtest/gtest.h>
 
+#include "tests/support/case_names.h"
+
 #include "monitor/core/stm_app.h"
 
 namespace monitor {
@@ -37,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeywordCase{"no blank", "psm.exe", "PSM", kModeStatus},
         KeywordCase{"short word", "psm IN", "IN", kModeStatus},
         KeywordCase{"quoted path with blanks", "\"C:\\Program Files\\psm.exe\"", "FIL", kModeStatus},
-        KeywordCase{"double-byte text is not cased", "psm \xC4\xE3ini", "\xC4\xE3I", kModeStatus}));
+        KeywordCase{"double-byte text is not cased", "psm \xC4\xE3ini", "\xC4\xE3I", kModeStatus}),
+    testing_support::CaseNameFrom<&KeywordCase::what>{});
 
 struct PortCase {
   const char* setting;
@@ -58,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(Table, Port,
                                            // fixed positions wherever "USB" stands
                                            PortCase{"XUSB01", (('B' - '0') * 100) + 0 + 1},
                                            // past the end reads the terminating zero
-                                           PortCase{"USB", -5328}));
+                                           PortCase{"USB", -5328}),
+    testing_support::CaseNameFrom<&PortCase::setting>{});
 
 }  // namespace
 }  // namespace monitor

@@ -4,8 +4,8 @@
 
 #include "fake_usb_bus.h"
 #include "monitor/core/orvo_usb.h"
-#include "platform/profile.h"
-#include "temp_root.h"
+#include "profile/profile.h"
+#include "tests/support/temp_root.h"
 
 namespace monitor {
 namespace {

@@ -1,5 +1,5 @@
 // posix_spawn with pipes for the test helpers.
-#include "process.h"
+#include "tests/support/process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 
@@ -37,14 +38,29 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
   return result;
 }
 
-// Spawns with stdout and stderr going to the given write ends.
+// Where one standard descriptor of a child comes from.
+struct Stream {
+  int fd = -1;                          // dup2 this descriptor, or
+  const char* file = nullptr;           // open this file
+  int flags = O_WRONLY | O_CREAT | O_TRUNC;
+};
+
+void addStream(posix_spawn_file_actions_t& actions, int target, const Stream& stream) {
+  if (stream.file != nullptr) {
+    posix_spawn_file_actions_addopen(&actions, target, stream.file, stream.flags, 0644);
+  } else if (stream.fd >= 0 && stream.fd != target) {
+    posix_spawn_file_actions_adddup2(&actions, stream.fd, target);
+  }
+}
+
+// Spawns with the three standard descriptors as given.
 int spawn(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-          int outFd, int errFd) {
+          const Stream& in, const Stream& out, const Stream& err) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+  addStream(actions, 0, in);
+  addStream(actions, 1, out);
+  addStream(actions, 2, err);
   auto args = argv;
   auto envTexts = environmentWith(env);
   auto argp = pointers(args);
@@ -56,20 +72,28 @@ int spawn(const std::vector<std::string>& argv, const std::map<std::string, std:
   return pid;
 }
 
+const Stream kNoInput{-1, "/dev/null", O_RDONLY};
+
+}  // namespace
+
 int waitExit(int pid) {
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace
+int spawnToFiles(const std::vector<std::string>& argv, const std::filesystem::path& outFile,
+                 const std::filesystem::path& errFile) {
+  return spawn(argv, {}, kNoInput, Stream{-1, outFile.c_str()}, Stream{-1, errFile.c_str()});
+}
 
 RunResult runProgram(const std::vector<std::string>& argv,
                      const std::map<std::string, std::string>& env) {
   int out[2], err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-  int pid = spawn(argv, env, out[1], err[1]);
+  int pid = spawn(argv, env, kNoInput, Stream{out[1]}, Stream{err[1]});
   ::close(out[1]);
   ::close(err[1]);
   RunResult result;
@@ -96,17 +120,48 @@ RunResult runProgram(const std::vector<std::string>& argv,
 }
 
 BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
-                                     const std::map<std::string, std::string>& env) {
-  int out[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-  pid_ = spawn(argv, env, out[1], 2);
+                                     const std::map<std::string, std::string>& env,
+                                     const std::optional<std::filesystem::path>& errFile) {
+  // A write to a process that has ended must fail, not kill the test.
+  ::signal(SIGPIPE, SIG_IGN);
+  int in[2], out[2];
+  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  Stream err{2};
+  if (errFile) err = Stream{-1, errFile->c_str()};
+  pid_ = spawn(argv, env, Stream{in[0]}, Stream{out[1]}, err);
+  ::close(in[0]);
   ::close(out[1]);
+  inFd_ = in[1];
   outFd_ = out[0];
 }
 
 BackgroundProcess::~BackgroundProcess() {
   if (pid_ > 0) terminate();
+  closeInput();
   if (outFd_ >= 0) ::close(outFd_);
+}
+
+bool BackgroundProcess::writeInput(std::string_view text) {
+  while (!text.empty()) {
+    if (inFd_ < 0) return false;
+    auto n = ::write(inFd_, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+void BackgroundProcess::closeInput() {
+  if (inFd_ >= 0) ::close(inFd_);
+  inFd_ = -1;
+}
+
+int BackgroundProcess::wait() {
+  if (pid_ <= 0) return -1;
+  int code = waitExit(pid_);
+  pid_ = -1;
+  return code;
 }
 
 std::optional<std::string> BackgroundProcess::readLine() {

@@ -1,10 +1,13 @@
 // Running the built programs from tests: one run to completion with its
-// output, or a background process that the test ends by its pid.
+// output, a background process that the test talks to and ends by its pid,
+// or a bare spawn with output to files for tests that fork many writers.
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace testing_support {
@@ -19,24 +22,41 @@ struct RunResult {
 RunResult runProgram(const std::vector<std::string>& argv,
                      const std::map<std::string, std::string>& env = {});
 
-// A process running in the background; the destructor ends it with
-// SIGTERM and reaps it.
+// Starts `argv` with stdin from /dev/null and stdout and stderr into the
+// two files; returns the pid. Throws when it cannot start.
+int spawnToFiles(const std::vector<std::string>& argv, const std::filesystem::path& outFile,
+                 const std::filesystem::path& errFile);
+
+// Waits for a process started here; its exit code, -1 for a signal.
+int waitExit(int pid);
+
+// A process running in the background with its stdin and stdout on pipes,
+// stderr to `errFile` when given (else the test's own). The destructor ends
+// it with SIGTERM and reaps it.
 class BackgroundProcess {
  public:
   BackgroundProcess(const std::vector<std::string>& argv,
-                    const std::map<std::string, std::string>& env = {});
+                    const std::map<std::string, std::string>& env = {},
+                    const std::optional<std::filesystem::path>& errFile = std::nullopt);
   ~BackgroundProcess();
   BackgroundProcess(const BackgroundProcess&) = delete;
   BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
   // Reads standard output up to the next line end; nullopt at its end.
   std::optional<std::string> readLine();
+  // Writes `text` to its standard input; false when the pipe is closed.
+  bool writeInput(std::string_view text);
+  // Closes its standard input (end of file for the process).
+  void closeInput();
   int pid() const { return pid_; }
   // Sends SIGTERM and waits; returns the exit code (-1 for a signal).
   int terminate();
+  // Waits for the process to end on its own; returns the exit code.
+  int wait();
 
  private:
   int pid_ = -1;
+  int inFd_ = -1;
   int outFd_ = -1;
   std::string pending_;
 };

@@ -18,8 +18,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/codepage.h"
-#include "platform/profile.h"
+#include "text/codepage.h"
+#include "profile/profile.h"
 
 namespace {
 
@@ -88,11 +88,11 @@ int runGet(const Options& o) {
   std::string defaultValue = o.args.size() == 4 ? o.args[3] : std::string();
   std::size_t size = o.size.value_or(kDefaultSize);
   if (o.utf16) {
-    using platform::utf8ToUtf16;
+    using platform::text::utf8ToUtf16;
     auto value = platform::profile::getStringW(o.args[0], utf8ToUtf16(o.args[1]),
                                                utf8ToUtf16(o.args[2]),
                                                utf8ToUtf16(defaultValue), size);
-    print(platform::utf16ToUtf8(value), o.raw);
+    print(platform::text::utf16ToUtf8(value), o.raw);
   } else {
     print(platform::profile::getString(o.args[0], o.args[1], o.args[2], defaultValue, size),
           o.raw);
@@ -107,7 +107,7 @@ int runGetInt(const Options& o) {
   int fallback = static_cast<int>(*defaultValue);
   int value = 0;
   if (o.utf16) {
-    using platform::utf8ToUtf16;
+    using platform::text::utf8ToUtf16;
     value = platform::profile::getIntW(o.args[0], utf8ToUtf16(o.args[1]),
                                        utf8ToUtf16(o.args[2]), fallback);
   } else {
@@ -121,7 +121,7 @@ int runSet(const Options& o) {
   if (o.args.size() != 4 || o.size || o.raw) return kUsage;
   bool written = false;
   if (o.utf16) {
-    using platform::utf8ToUtf16;
+    using platform::text::utf8ToUtf16;
     written = platform::profile::writeStringW(o.args[0], utf8ToUtf16(o.args[1]),
                                               utf8ToUtf16(o.args[2]), utf8ToUtf16(o.args[3]));
   } else {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/unique_fd.h"
+#include "base/unique_fd.h"
 #include "tools/printer/sim_server.h"
 
 namespace {
@@ -33,13 +33,13 @@ std::optional<Options> parseOptions(int argc, char** argv) {
 }
 
 // The stop signals arrive through a descriptor that the poll loop watches.
-platform::UniqueFd stopSignals() {
+platform::base::UniqueFd stopSignals() {
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGTERM);
   sigaddset(&signals, SIGINT);
   sigprocmask(SIG_BLOCK, &signals, nullptr);
-  return platform::UniqueFd(::signalfd(-1, &signals, SFD_CLOEXEC));
+  return platform::base::UniqueFd(::signalfd(-1, &signals, SFD_CLOEXEC));
 }
 
 }  // namespace

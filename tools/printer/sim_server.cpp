@@ -22,7 +22,7 @@ namespace printer {
 namespace {
 
 using platform::usb::PipeKind;
-using platform::UniqueFd;
+using platform::base::UniqueFd;
 using platform::usb::sim::Message;
 using platform::usb::sim::MessageType;
 namespace sim = platform::usb::sim;

@@ -41,9 +41,9 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "platform/usb_pipe_path.h"
-#include "platform/usb_sim_protocol.h"
-#include "platform/unique_fd.h"
+#include "usb/pipe_path.h"
+#include "usb/sim_protocol.h"
+#include "base/unique_fd.h"
 #include "tools/printer/printer_model.h"
 #include "tools/printer/scenario.h"
 #include "tools/printer/tcp_server.h"
@@ -87,7 +87,7 @@ class SimServer {
     std::uint32_t size = 0;
   };
   struct Connection {
-    platform::UniqueFd fd;
+    platform::base::UniqueFd fd;
     bool opened = false;
     int device = 0;  // device number
     std::uint8_t cls = 0;
@@ -134,7 +134,7 @@ class SimServer {
   std::map<int, Device> devices_;
   std::map<std::uint64_t, Connection> connections_;
   std::uint64_t nextId_ = 1;
-  platform::UniqueFd listener_;
+  platform::base::UniqueFd listener_;
   std::filesystem::path socketPath_;
   TcpServer tcp_;
 };

@@ -16,7 +16,7 @@ namespace printer {
 
 namespace {
 
-using platform::UniqueFd;
+using platform::base::UniqueFd;
 
 // A non-blocking loopback listener, or an invalid descriptor with `error`.
 UniqueFd bindListener(const TcpEndpoint& endpoint, std::string& error) {

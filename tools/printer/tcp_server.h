@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/unique_fd.h"
+#include "base/unique_fd.h"
 #include "tools/printer/tcp_endpoint.h"
 
 namespace printer {
@@ -74,7 +74,7 @@ class TcpServer {
 
  private:
   struct Connection {
-    platform::UniqueFd fd;
+    platform::base::UniqueFd fd;
     std::string received;
     bool taken = false;  // the command was handed over; later bytes are dropped
     std::string outbox;
@@ -89,7 +89,7 @@ class TcpServer {
   bool writePortFile(std::uint16_t port, std::string& error) const;
 
   std::filesystem::path portFile_;
-  platform::UniqueFd listener_;
+  platform::base::UniqueFd listener_;
   std::optional<TcpEndpoint> endpoint_;
   std::map<std::uint64_t, Connection> connections_;
   std::vector<std::uint64_t> polled_;  // connection ids in the order of addPollFds

@@ -1,0 +1,213 @@
+// Writing keys with the 8-bit form: byte-exact results, file creation, and
+// the cases where nothing may be written.
+#include <gtest/gtest.h>
+
+#include "tests/support/case_names.h"
+#include <sys/stat.h>
+
+#include <optional>
+#include <string>
+
+#include "base/folders.h"
+#include "profile/profile.h"
+#include "tests/support/temp_root.h"
+
+namespace {
+
+using namespace std::string_view_literals;
+
+using platform::profile::getString;
+using platform::profile::writeString;
+using testing_support::readFile;
+using testing_support::TempFolder;
+using testing_support::writeFile;
+
+struct WriteCase {
+  const char* what;
+  std::optional<std::string_view> before;  // nullopt: no file yet
+  std::string_view section;
+  std::string_view key;
+  std::string_view value;
+  std::string_view after;
+};
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.what; }
+
+class WriteRules : public testing::TestWithParam<WriteCase> {
+ protected:
+  TempFolder folder_;
+};
+
+TEST_P(WriteRules, GivesExactBytes) {
+  const WriteCase& c = GetParam();
+  auto file = folder_ / "x.ini";
+  if (c.before) writeFile(file, *c.before);
+  ASSERT_TRUE(writeString(file, c.section, c.key, c.value));
+  EXPECT_EQ(readFile(file), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, WriteRules, testing::Values(
+    WriteCase{"new file, no mark", std::nullopt, "S", "k", "v", "[S]\r\nk=v\r\n"},
+    WriteCase{"empty file", "", "S", "k", "v", "[S]\r\nk=v\r\n"},
+    WriteCase{"new section at the end, no blank line",
+              "[A]\r\na=1\r\n", "B", "b", "2", "[A]\r\na=1\r\n[B]\r\nb=2\r\n"},
+    WriteCase{"last line without its end gets CRLF",
+              "[A]\r\na=1", "B", "b", "2", "[A]\r\na=1\r\n[B]\r\nb=2\r\n"},
+    WriteCase{"a lone LF end is kept as it is",
+              "[A]\na=1\n", "B", "b", "2", "[A]\na=1\n[B]\r\nb=2\r\n"},
+    WriteCase{"existing key keeps spelling and line",
+              "[S]\r\n  MsgCode = 1 \r\nz=0\r\n", "s", "msgcode", "2",
+              "[S]\r\n  MsgCode =2\r\nz=0\r\n"},
+    WriteCase{"existing key keeps its LF end",
+              "[S]\nk=1\nz=0\n", "S", "k", "22", "[S]\nk=22\nz=0\n"},
+    WriteCase{"existing key on the last line without end",
+              "[S]\r\nk=1", "S", "k", "2", "[S]\r\nk=2"},
+    WriteCase{"first of duplicate keys is updated",
+              "[S]\r\nk=1\r\nk=2\r\n", "S", "k", "3", "[S]\r\nk=3\r\nk=2\r\n"},
+    WriteCase{"new key after the last key, before comment and blank lines",
+              "[S]\r\na=1\r\n;c\r\n\r\n[T]\r\n", "S", "b", "2",
+              "[S]\r\na=1\r\nb=2\r\n;c\r\n\r\n[T]\r\n"},
+    WriteCase{"commented key is not the key, new one after last key",
+              "[S]\r\na=1\r\n;k=9\r\n", "S", "k", "2", "[S]\r\na=1\r\nk=2\r\n;k=9\r\n"},
+    WriteCase{"new key right after the header of a keyless section",
+              "[S]\r\n;c\r\n[T]\r\n", "S", "k", "v", "[S]\r\nk=v\r\n;c\r\n[T]\r\n"},
+    WriteCase{"header on the last line without end",
+              "[S]", "S", "k", "v", "[S]\r\nk=v\r\n"},
+    WriteCase{"last key without end in the last section",
+              "[S]\r\na=1", "S", "k", "v", "[S]\r\na=1\r\nk=v\r\n"},
+    WriteCase{"only the first duplicate section is used",
+              "[S]\r\na=1\r\n[S]\r\nk=1\r\n", "S", "k", "2",
+              "[S]\r\na=1\r\nk=2\r\n[S]\r\nk=1\r\n"},
+    WriteCase{"key before any section is not updated",
+              "k=1\r\n[S]\r\n", "S", "k", "2", "k=1\r\n[S]\r\nk=2\r\n"},
+    WriteCase{"value written exactly, blanks and quotes kept",
+              "[S]\r\nk=1\r\n", "S", "k", " \"a\" ", "[S]\r\nk= \"a\" \r\n"},
+    WriteCase{"empty value", "[S]\r\nk=1\r\n", "S", "k", "", "[S]\r\nk=\r\n"},
+    WriteCase{"garbage bytes elsewhere stay",
+              "\x01\xff\r\n[S]\r\n\x80\x81junk\r\nk=1\r\n\x1a"sv, "S", "k", "2",
+              "\x01\xff\r\n[S]\r\n\x80\x81junk\r\nk=2\r\n\x1a"sv},
+    WriteCase{"936 name with ] trail byte matches its section",
+              "[\x81]]\r\nk=1\r\n", "\x81]", "k", "2", "[\x81]]\r\nk=2\r\n"}));
+
+class WriteFixture : public testing::Test {
+ protected:
+  TempFolder folder_;
+  std::filesystem::path file_ = folder_ / "x.ini";
+};
+
+TEST_F(WriteFixture, MissingFolderIsNeverCreated) {
+  auto file = folder_ / "missing" / "x.ini";
+  EXPECT_FALSE(writeString(file, "S", "k", "v"));
+  EXPECT_FALSE(std::filesystem::exists(file.parent_path()));
+}
+
+TEST_F(WriteFixture, DirectoryIsNotWritten) {
+  std::filesystem::create_directory(file_);
+  EXPECT_FALSE(writeString(file_, "S", "k", "v"));
+  EXPECT_TRUE(std::filesystem::is_directory(file_));
+}
+
+TEST_F(WriteFixture, ReadOnlyFileIsNotWrittenUntilMadeNormal) {
+  writeFile(file_, "[S]\r\nk=1\r\n");
+  ASSERT_EQ(::chmod(file_.c_str(), 0444), 0);
+  EXPECT_FALSE(writeString(file_, "S", "k", "2"));
+  EXPECT_EQ(readFile(file_), "[S]\r\nk=1\r\n");
+
+  ASSERT_TRUE(platform::base::setNormalAttributes(file_));
+  EXPECT_TRUE(writeString(file_, "S", "k", "2"));
+  EXPECT_EQ(readFile(file_), "[S]\r\nk=2\r\n");
+}
+
+TEST_F(WriteFixture, SameValueLeavesTheFileInPlace) {
+  writeFile(file_, "[S]\r\nk=1\r\n");
+  struct stat before {}, after {};
+  ASSERT_EQ(::stat(file_.c_str(), &before), 0);
+  EXPECT_TRUE(writeString(file_, "S", "k", "1"));
+  ASSERT_EQ(::stat(file_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "not replaced";
+  EXPECT_TRUE(writeString(file_, "s", "K", "1")) << "names match without case";
+  EXPECT_EQ(readFile(file_), "[S]\r\nk=1\r\n");
+  EXPECT_TRUE(writeString(file_, "S", "k", "2"));
+  ASSERT_EQ(::stat(file_.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "a new value is a new file";
+}
+
+TEST_F(WriteFixture, RewriteKeepsTheFileMode) {
+  writeFile(file_, "[S]\r\nk=1\r\n");
+  ASSERT_EQ(::chmod(file_.c_str(), 0640), 0);
+  ASSERT_TRUE(writeString(file_, "S", "k", "2"));
+  struct stat st {};
+  ASSERT_EQ(::stat(file_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(WriteFixture, NewFileTakesTheUmask) {
+  mode_t old = ::umask(027);
+  bool written = writeString(file_, "S", "k", "v");
+  ::umask(old);
+  ASSERT_TRUE(written);
+  struct stat st {};
+  ASSERT_EQ(::stat(file_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(WriteFixture, NoTemporaryFileIsLeftBehind) {
+  ASSERT_TRUE(writeString(file_, "S", "k", "1"));
+  ASSERT_TRUE(writeString(file_, "S", "j", "2"));
+  ASSERT_EQ(::chmod(file_.c_str(), 0444), 0);
+  EXPECT_FALSE(writeString(file_, "S", "k", "3"));
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1u) << "only x.ini may be in the folder";
+}
+
+TEST_F(WriteFixture, SymbolicLinkStaysALink) {
+  auto target = folder_ / "target.ini";
+  writeFile(target, "[S]\r\nk=1\r\n");
+  std::filesystem::create_symlink(target, file_);
+  ASSERT_TRUE(writeString(file_, "S", "k", "2"));
+  EXPECT_TRUE(std::filesystem::is_symlink(file_));
+  EXPECT_EQ(readFile(target), "[S]\r\nk=2\r\n");
+}
+
+TEST_F(WriteFixture, DanglingLinkIsNotWritten) {
+  std::filesystem::create_symlink(folder_ / "nowhere.ini", file_);
+  EXPECT_FALSE(writeString(file_, "S", "k", "2"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "nowhere.ini"));
+}
+
+TEST_F(WriteFixture, WrittenValuesReadBack) {
+  ASSERT_TRUE(writeString(file_, "DRVMSG", "msgCode", "44114"));
+  ASSERT_TRUE(writeString(file_, "DRVSPA", "Printing", "1"));
+  ASSERT_TRUE(writeString(file_, "drvmsg", "MSGCODE", "1001"));
+  EXPECT_EQ(getString(file_, "DRVMSG", "msgCode", "", 64), "1001");
+  EXPECT_EQ(getString(file_, "DRVSPA", "Printing", "", 64), "1");
+  EXPECT_EQ(readFile(file_), "[DRVMSG]\r\nmsgCode=1001\r\n[DRVSPA]\r\nPrinting=1\r\n");
+}
+
+class WinIni : public testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("QZ3317VT_ROOT", folder_.path().c_str(), 1);
+    std::filesystem::create_directory(folder_ / "Windows");
+  }
+  void TearDown() override { ::unsetenv("QZ3317VT_ROOT"); }
+  TempFolder folder_;
+};
+
+TEST_F(WinIni, WritesAndReadsThePerUserFile) {
+  ASSERT_TRUE(platform::profile::writeProfileString("DRVSTM", "StmInUse", "1"));
+  EXPECT_EQ(readFile(folder_ / "Windows/win.ini"), "[DRVSTM]\r\nStmInUse=1\r\n");
+  EXPECT_EQ(platform::profile::getProfileString("drvstm", "stminuse", "0", 16), "1");
+  EXPECT_EQ(platform::profile::getProfileString("DRVSTM", "PgmCode", "0 ", 16), "0");
+}
+
+TEST_F(WinIni, MissingWindowsFolderIsNotCreated) {
+  std::filesystem::remove(folder_ / "Windows");
+  EXPECT_FALSE(platform::profile::writeProfileString("DRVSTM", "StmInUse", "1"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "Windows"));
+}
+
+}  // namespace
