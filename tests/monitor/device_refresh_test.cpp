@@ -106,11 +106,11 @@ INSTANTIATE_TEST_SUITE_P(
         ItemCase{702, "QZ3317VT", "ModelID", "QZ3317VT", nullptr, nullptr},
         ItemCase{703, "20260101", "ConFWDate", "20260101", nullptr, nullptr},
         ItemCase{704, "E1.0", "EngFWVer", "E1.0", nullptr, nullptr}),
-    [](const auto& info) {
-      const ItemCase& c = info.param;
+    [](const auto& test) {
+      const ItemCase& c = test.param;
       return testing_support::readableName(
           std::to_string(c.code) + " " + c.value + " as " + c.getKey + " " +
-              std::to_string(info.index), info.index);
+              std::to_string(test.index), test.index);
     });
 
 TEST_F(Refresh, DeviceFieldsFollowTheValues) {

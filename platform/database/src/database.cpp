@@ -48,8 +48,7 @@ std::u16string asciiText(const char* text) {
 
 }  // namespace
 
-void CDaoDatabase::Closer::operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
-
+CDaoDatabase::CDaoDatabase() = default;
 CDaoDatabase::~CDaoDatabase() = default;
 
 void CDaoDatabase::open(const std::filesystem::path& file, bool exclusive, bool readOnly,
@@ -58,7 +57,7 @@ void CDaoDatabase::open(const std::filesystem::path& file, bool exclusive, bool 
 }
 
 void CDaoDatabase::create(const std::filesystem::path& file, std::u16string_view connect) {
-  if (db_) throwState(u"The database is already open.");
+  if (connection_) throwState(u"The database is already open.");
   // O_EXCL makes the claim on the name atomic, so an existing file is never
   // opened; SQLite takes the empty file as a new database.
   int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -80,10 +79,10 @@ void CDaoDatabase::create(const std::filesystem::path& file, std::u16string_view
 
 void CDaoDatabase::openWith(const std::filesystem::path& file, int flags, bool exclusive,
                             std::u16string_view connect) {
-  if (db_) throwState(u"The database is already open.");
+  if (connection_) throwState(u"The database is already open.");
   sqlite3* raw = nullptr;
   int rc = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
-  std::unique_ptr<sqlite3, Closer> db(raw);
+  auto connection = std::make_unique<Connection>(raw);
   if (rc != SQLITE_OK) engine::throwError(raw, rc);
   sqlite3_extended_result_codes(raw, 1);
   sqlite3_busy_timeout(raw, static_cast<int>(lockWait_.count()));
@@ -97,25 +96,27 @@ void CDaoDatabase::openWith(const std::filesystem::path& file, int flags, bool e
   // Neither the open nor the key reads the file: the first read is what
   // finds a wrong password or a file that is not a database.
   engine::execute(raw, u"SELECT count(*) FROM sqlite_master");
-  db_ = std::move(db);
+  connection_ = std::move(connection);
   path_ = file;
 }
 
-void CDaoDatabase::execute(std::u16string_view sql) { engine::execute(handle(), sql); }
+void CDaoDatabase::execute(std::u16string_view sql) {
+  engine::execute(ConnectionAccess::handle(*this), sql);
+}
 
 void CDaoDatabase::setLockWait(std::chrono::milliseconds wait) {
   lockWait_ = wait;
-  if (db_) sqlite3_busy_timeout(db_.get(), static_cast<int>(wait.count()));
+  if (connection_) sqlite3_busy_timeout(connection_->db, static_cast<int>(wait.count()));
 }
 
 void CDaoDatabase::close() {
-  db_.reset();
+  connection_.reset();
   path_.clear();
 }
 
-sqlite3* CDaoDatabase::handle() const {
-  if (!db_) throwState(u"The database is not open.");
-  return db_.get();
+sqlite3* ConnectionAccess::handle(const CDaoDatabase& database) {
+  if (!database.connection_) throwState(u"The database is not open.");
+  return database.connection_->db;
 }
 
 }  // namespace platform::database

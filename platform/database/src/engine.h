@@ -11,6 +11,25 @@
 
 #include "database/database.h"
 
+namespace platform::database {
+
+// The open connection of a CDaoDatabase.
+struct CDaoDatabase::Connection {
+  explicit Connection(sqlite3* opened) : db(opened) {}
+  ~Connection() { sqlite3_close_v2(db); }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+  sqlite3* db;
+};
+
+// How the recordset and the query reach the connection of their database.
+struct ConnectionAccess {
+  // The open connection; throws State when the database is not open.
+  static sqlite3* handle(const CDaoDatabase& database);
+};
+
+}  // namespace platform::database
+
 namespace platform::database::engine {
 
 struct StatementFinalizer {

@@ -63,7 +63,7 @@ void CDaoRecordset::open(int openType, std::u16string_view sql, int options) {
   if (openType != kOpenDynaset || options != 0) {
     throwState(u"Only a dynaset without options can be opened.");
   }
-  sqlite3* db = database_.handle();
+  sqlite3* db = ConnectionAccess::handle(database_);
   auto statement = engine::prepare(db, sql);
   if (!statement) throwState(u"The query holds no statement.");
   int count = sqlite3_column_count(statement.get());
@@ -109,7 +109,7 @@ void CDaoRecordset::setFieldValue(std::u16string_view field, std::u16string_view
 
 void CDaoRecordset::update() {
   if (!pending_) throwState(u"There is no new record: call addNew first.");
-  sqlite3* db = database_.handle();
+  sqlite3* db = ConnectionAccess::handle(database_);
   Transaction transaction(db);
   checkFileLength();
   insertPendingRow();
@@ -122,7 +122,7 @@ void CDaoRecordset::update() {
 // here, under the write lock, keeps the damaged file as it is. A file
 // short by whole pages is refused by the engine at open already.
 void CDaoRecordset::checkFileLength() {
-  sqlite3* db = database_.handle();
+  sqlite3* db = ConnectionAccess::handle(database_);
   auto pages = pragmaNumber(db, u"PRAGMA page_count");
   auto pageSize = pragmaNumber(db, u"PRAGMA page_size");
   std::error_code error;
@@ -137,7 +137,7 @@ void CDaoRecordset::checkFileLength() {
 }
 
 void CDaoRecordset::insertPendingRow() {
-  sqlite3* db = database_.handle();
+  sqlite3* db = ConnectionAccess::handle(database_);
   std::u16string columns, parameters;
   for (const auto& field : fields_) {
     if (!field.value) continue;

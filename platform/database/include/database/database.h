@@ -20,8 +20,6 @@
 #include <string_view>
 #include <utility>
 
-struct sqlite3;
-
 namespace platform::database {
 
 // What went wrong, as far as a caller may want to tell failures apart.
@@ -62,7 +60,7 @@ class CDaoDatabase {
   // before it fails with DaoErrorKind::Busy.
   static constexpr std::chrono::milliseconds kDefaultLockWait{5000};
 
-  CDaoDatabase() = default;
+  CDaoDatabase();
   CDaoDatabase(const CDaoDatabase&) = delete;
   CDaoDatabase& operator=(const CDaoDatabase&) = delete;
   // Closes the database if it is still open; never throws.
@@ -98,23 +96,21 @@ class CDaoDatabase {
   // of this database must be closed first; a later call on them throws State.
   void close();
 
-  bool isOpen() const noexcept { return db_ != nullptr; }
+  bool isOpen() const noexcept { return connection_ != nullptr; }
 
   // The path given to open() or create(); empty when not open.
   const std::filesystem::path& path() const noexcept { return path_; }
 
-  // For the recordset and query of this module only: the open connection.
-  // Throws State when not open.
-  sqlite3* handle() const;
-
  private:
+  // The engine's connection; the module's own files reach it through
+  // ConnectionAccess.
+  struct Connection;
+  friend struct ConnectionAccess;
+
   void openWith(const std::filesystem::path& file, int flags, bool exclusive,
                 std::u16string_view connect);
 
-  struct Closer {
-    void operator()(sqlite3* db) const noexcept;
-  };
-  std::unique_ptr<sqlite3, Closer> db_;
+  std::unique_ptr<Connection> connection_;
   std::filesystem::path path_;
   std::chrono::milliseconds lockWait_ = kDefaultLockWait;
 };

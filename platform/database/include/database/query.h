@@ -10,8 +10,6 @@
 
 #include "database/database.h"
 
-struct sqlite3_stmt;
-
 namespace platform::database {
 
 class DatabaseQuery {
@@ -37,12 +35,11 @@ class DatabaseQuery {
   std::vector<std::optional<std::u16string>> row() const;
 
  private:
-  struct Finalizer {
-    void operator()(sqlite3_stmt* statement) const noexcept;
-  };
+  // The engine's compiled statement.
+  struct Cursor;
 
   CDaoDatabase& database_;
-  std::unique_ptr<sqlite3_stmt, Finalizer> statement_;
+  std::unique_ptr<Cursor> cursor_;
   std::vector<std::u16string> columns_;
 };
 
