@@ -60,7 +60,9 @@ TEST_F(MonitorLink, FailedQueryEndsTheSequence) {
 }
 
 TEST_F(MonitorLink, UnknownCodeIsDrainedWithAnExtraRead) {
-  startPrinter("reply.CSICValues? = TonerRemain=55;CODE=00300\\r\\nX=1;CODE=00999\\r\\n\n");
+  startPrinter(
+      "reply.CSICValues? = TonerRemain=55;CODE=00300\\r\\nX=1;CODE=00999\\r\\n\n"
+      "chunks.CSICValues? = 1\n");
   writeExchange(kUsbPort);
   runMonitor("DRV");
   auto file = exchange();
@@ -128,12 +130,12 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"fault.Features? = zero-byte\n", "SleepMode=", "CassettePaper="},
         FaultCase{"lines.Features? = 35\n", "InstalledMemory=", ""},
         // An error code is no item: one further chunk is drained, the rest stored.
-        FaultCase{"error.Features? = 3050\n", "TotalPages=", "InstalledMemory="},
+        FaultCase{"error.Features? = 3050\nchunks.Features? = 1\n", "TotalPages=", "InstalledMemory="},
         // Four bytes a call: "Features?" fits in three calls, "SER.Features?" not.
         FaultCase{"short-write = 4\n", "InstalledMemory=", "TotalPages="},
         // An unknown code with no chunk to drain: the extra read waits out its
         // limit and drops the link, and the next query's stale entries wait again.
-        FaultCase{"fault.Features? = no-extra\nreply.Features? = X=1;CODE=00999\\r\\n\n",
+        FaultCase{"reply.Features? = X=1;CODE=00999\\r\\n\n",
                   "FWVersion=", "TotalPages="}),
     testing_support::CaseNameFrom<&FaultCase::scenario>{});
 

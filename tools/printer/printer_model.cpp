@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "tools/printer/reply_codes.h"
 
 namespace printer {
 
@@ -197,13 +196,7 @@ Answer PrinterModel::answerPrinting(std::string_view request, const Scenario& sc
       reply = answerWord(token, word);
     }
     applyShape(reply, behaviour);
-    // Only the refresh's item queries are followed by the monitor's extra
-    // reads; Version? is read by a path that makes none.
-    if (findItemQuery(word) != nullptr && scenario.holdExtra && !behaviour.noExtra) {
-      for (int code : codesSeenByMonitor(reply)) {
-        if (!refreshKnowsCode(code)) ++answer.extraChunks;
-      }
-    }
+    answer.extraChunks += behaviour.chunks;
     answer.reply += reply;
   }
   return answer;

@@ -62,7 +62,6 @@ bool applyFaults(WordBehaviour& behaviour, std::string_view value) {
     else if (fault == "unplug-during-read") behaviour.unplugDuringRead = true;
     else if (fault == "zero-byte") behaviour.zeroByte = true;
     else if (fault == "long-reply") behaviour.longReply = true;
-    else if (fault == "no-extra") behaviour.noExtra = true;
     else return false;
   }
   return true;
@@ -82,6 +81,7 @@ bool applyWordKey(Scenario& scenario, std::string_view kind, std::string word,
   if (kind == "delay") behaviour.delay = std::chrono::milliseconds(*number);
   else if (kind == "error") behaviour.errorCode = static_cast<int>(*number);
   else if (kind == "lines") behaviour.lines = static_cast<int>(*number);
+  else if (kind == "chunks") behaviour.chunks = static_cast<std::size_t>(*number);
   else return false;
   return true;
 }
@@ -152,7 +152,6 @@ bool applyKey(Scenario& scenario, std::string_view key, std::string_view value,
   if (key == "status") scenario.status = static_cast<int>(*number);
   else if (key == "short-write") scenario.shortWrite = static_cast<std::size_t>(*number);
   else if (key == "unplugged") scenario.unplugged = *number != 0;
-  else if (key == "hold-extra") scenario.holdExtra = *number != 0;
   else return false;
   return true;
 }

@@ -20,10 +20,11 @@ struct WordBehaviour {
   bool unplugDuringRead = false;  // the pending read fails, the device goes
   bool zeroByte = false;          // a zero byte after the reply's first line
   bool longReply = false;         // the reply padded beyond 512 bytes
-  bool noExtra = false;           // holds no further chunk for unknown codes
   std::chrono::milliseconds delay{0};
   std::optional<int> errorCode;       // reply with this error code instead
   std::optional<int> lines;           // this many status lines
+  // Further chunks (extraChunk) that follow the reply, one per read.
+  std::size_t chunks = 0;
   std::optional<std::string> reply;   // these bytes instead of the reply
 };
 
@@ -44,7 +45,6 @@ struct Scenario {
   std::map<std::string, WordBehaviour> words;
   std::size_t shortWrite = 0;  // 0: every write is taken whole
   bool unplugged = false;
-  bool holdExtra = true;
   std::string extraChunk = "EXTRA\r\n";
   std::optional<TcpEndpoint> tcp;   // "tcp = 127.0.0.1:9100"; nullopt: no listener
   std::vector<DeviceSpec> devices;  // by number, at least device 1

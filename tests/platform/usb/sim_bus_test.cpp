@@ -259,10 +259,10 @@ TEST_F(SimBusTest, ScenarioChangesApplyWhileRunning) {
   EXPECT_EQ(firstPath(), path);
 }
 
-TEST_F(SimBusTest, UnknownCodesOfItemQueriesHoldOneChunkEach) {
+TEST_F(SimBusTest, TheScenarioSaysHowManyChunksFollowAReply) {
   ASSERT_TRUE(printer_.start(
       "reply.CSICValues? = TonerRemain=7;CODE=00300\\r\\nX=1;CODE=00999\\r\\nY=2;CODE=03040\\r\\n\n"
-      "extra-chunk = MORE\\r\\n\n"));
+      "chunks.CSICValues? = 2\nextra-chunk = MORE\\r\\n\n"));
   EXPECT_TRUE(transact("CSICValues?").bytes.starts_with("TonerRemain=7;CODE=00300"));
   for (int i = 0; i < 2; ++i) {
     auto reader = openPipe("\\PIPE01", Access::Read);
@@ -272,8 +272,8 @@ TEST_F(SimBusTest, UnknownCodesOfItemQueriesHoldOneChunkEach) {
   EXPECT_EQ(readFrom(*reader, kShort).status, ReadStatus::TimedOut);
 }
 
-TEST_F(SimBusTest, VersionAndNoExtraScenariosHoldNoChunk) {
-  ASSERT_TRUE(printer_.start("error.Features? = 3040\nhold-extra = 0\n"));
+TEST_F(SimBusTest, WithoutChunksInTheScenarioNoReplyHoldsAChunk) {
+  ASSERT_TRUE(printer_.start("error.Features? = 3040\n"));
   for (auto request : {"Version?", "Features?"}) {
     transact(request);
     auto reader = openPipe("\\PIPE01", Access::Read);
