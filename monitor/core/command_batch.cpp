@@ -39,14 +39,14 @@ int CPPL_W3::SendBatchCommand(std::string_view command) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     if (usb_.Transact(command, 1) && usb_.CheckReply(kSleepMode)) return 1;
   }
-  ShowBatchFailure();
+  showBatchFailure();
   return 0;
 }
 
 // Caption and lines come from the resource text file. The text holds at
 // most 519 characters: a line that would not fit is left out whole, and so
 // are the lines after it.
-void CPPL_W3::ShowBatchFailure() const {
+void CPPL_W3::showBatchFailure() const {
   namespace profile = platform::profile;
   auto caption = profile::getString(resourceFile_, "FW_MSG", "msgCode", "", kCaptionBuffer);
   std::string text;

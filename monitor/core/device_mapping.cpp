@@ -51,7 +51,7 @@ constexpr std::array<PlainItem, 16> kPlainItems{{
 
 }  // namespace
 
-std::string_view ValueText(std::string_view text) {
+std::string_view valueText(std::string_view text) {
   auto eq = text.rfind('=');
   return eq == std::string_view::npos ? text : text.substr(eq + 1);
 }
@@ -62,8 +62,8 @@ std::int32_t ValueAfterEquals(std::string_view text) {
   return static_cast<std::int32_t>(std::atoi(std::string(text.substr(eq + 1)).c_str()));
 }
 
-bool MapItemEntry(const StatusEntry& entry, DeviceFields& fields, std::vector<ProfileWrite>& writes) {
-  auto v = ValueText(entry.secondText);
+bool mapItemEntry(const StatusEntry& entry, DeviceFields& fields, std::vector<ProfileWrite>& writes) {
+  auto v = valueText(entry.secondText);
   auto get = [&](std::string_view key, std::string_view value) {
     writes.push_back({"DRVGET", key, std::string(value)});
   };

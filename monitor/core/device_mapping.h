@@ -33,13 +33,13 @@ struct ProfileWrite {
 
 // The text after the last "=" of an entry text; the whole text when it
 // holds none, so that a printer reporting a bare value still has it stored.
-std::string_view ValueText(std::string_view text);
+std::string_view valueText(std::string_view text);
 
 // The decimal number after the last "="; 0 when the text holds none.
 std::int32_t ValueAfterEquals(std::string_view text);
 
 // Applies one entry to the fields and appends its writes, in the order they
 // are made. Returns false, changing nothing, for a code that names no item.
-bool MapItemEntry(const StatusEntry& entry, DeviceFields& fields, std::vector<ProfileWrite>& writes);
+bool mapItemEntry(const StatusEntry& entry, DeviceFields& fields, std::vector<ProfileWrite>& writes);
 
 }  // namespace monitor

@@ -15,27 +15,27 @@ bool CPPL_W3::ReadVersion() {
   if (!usb_.Transact(request_, 3)) return false;
   const auto& entry = usb_.status().entries[0];
   namespace profile = platform::profile;
-  profile::writeString(exchangeFile_, "DRVGET", "FWVersion", ValueText(entry.firstText));
-  profile::writeString(exchangeFile_, "DRVGET", "OPLVersion", ValueText(entry.secondText).substr(0, 3));
+  profile::writeString(exchangeFile_, "DRVGET", "FWVersion", valueText(entry.firstText));
+  profile::writeString(exchangeFile_, "DRVGET", "OPLVersion", valueText(entry.secondText).substr(0, 3));
   return true;
 }
 
 bool CPPL_W3::RefreshItem(std::size_t requestIndex) {
-  bool result = SendWord(requestIndex);
+  bool result = sendWord(requestIndex);
   // The entries are stored whatever the result: after a transaction that
   // failed before it cleared the list, they are the previous reply's.
-  StoreEntries(usb_.status().valid());
+  storeEntries(usb_.status().valid());
   return result;
 }
 
 // Stores the entries in order; a chunk that cannot be drained ends the
 // storing, and the entries after it are not stored.
-void CPPL_W3::StoreEntries(std::span<const StatusEntry> entries) {
+void CPPL_W3::storeEntries(std::span<const StatusEntry> entries) {
   std::vector<ProfileWrite> writes;
   for (const auto& entry : entries) {
     writes.clear();
-    if (!MapItemEntry(entry, fields_, writes)) {
-      if (!DrainExtraChunk()) return;
+    if (!mapItemEntry(entry, fields_, writes)) {
+      if (!drainExtraChunk()) return;
       continue;
     }
     for (const auto& write : writes) {
@@ -46,16 +46,16 @@ void CPPL_W3::StoreEntries(std::span<const StatusEntry> entries) {
 
 // A reply with a code outside the table announces one more chunk on the
 // read pipe; it is read and dropped so the next request starts clean.
-bool CPPL_W3::DrainExtraChunk() {
-  usb_.WriteReadDataFlag(true);
+bool CPPL_W3::drainExtraChunk() {
+  usb_.writeReadDataFlag(true);
   if (!usb_.OpenPipes(PipeSelection::Read)) {
-    usb_.WriteReadDataFlag(false);
+    usb_.writeReadDataFlag(false);
     return false;
   }
   std::array<std::uint8_t, kReplyBufferSize> discard{};
   usb_.ReadPipe(discard);
   usb_.ClosePipes();
-  usb_.WriteReadDataFlag(false);
+  usb_.writeReadDataFlag(false);
   return true;
 }
 

@@ -15,7 +15,7 @@ constexpr std::string_view kPrinterMatch = "usb\\vid_7a3c&pid_5b21";
 
 COrvoUsb::COrvoUsb(platform::usb::Bus& bus) : bus_(bus) {}
 
-void COrvoUsb::AttachExchangeFile(std::filesystem::path exchangeFile) {
+void COrvoUsb::attachExchangeFile(std::filesystem::path exchangeFile) {
   exchangeFile_ = std::move(exchangeFile);
 }
 
@@ -24,7 +24,7 @@ int COrvoUsb::OpenLink() {
   return linkUsable_;
 }
 
-std::string COrvoUsb::SearchPrinter(std::size_t maxPathLength) {
+std::string COrvoUsb::searchPrinter(std::size_t maxPathLength) {
   auto devices = bus_.listDevices(platform::usb::InterfaceClass::Printing);
   if (!devices) return {};
   // Only the first device that matches is considered, even when its
@@ -39,7 +39,7 @@ std::string COrvoUsb::SearchPrinter(std::size_t maxPathLength) {
 }
 
 bool COrvoUsb::FindPrinterPath(std::size_t maxPathLength) {
-  auto path = SearchPrinter(maxPathLength);
+  auto path = searchPrinter(maxPathLength);
   if (path.empty()) return false;
   if (!bus_.open(path, platform::usb::Access::ReadWrite)) return false;
   // The pipe paths are kept whole: a device path at the length limit plus
@@ -49,7 +49,7 @@ bool COrvoUsb::FindPrinterPath(std::size_t maxPathLength) {
   return true;
 }
 
-bool COrvoUsb::IsPrinterPresent() { return !SearchPrinter(kMaxDevicePath).empty(); }
+bool COrvoUsb::IsPrinterPresent() { return !searchPrinter(kMaxDevicePath).empty(); }
 
 bool COrvoUsb::OpenPipes(PipeSelection selection) {
   using platform::usb::Access;
@@ -107,7 +107,7 @@ std::size_t COrvoUsb::ReadPipe(std::span<std::uint8_t> buffer) {
   return 0;
 }
 
-void COrvoUsb::WriteReadDataFlag(bool holding) const {
+void COrvoUsb::writeReadDataFlag(bool holding) const {
   platform::profile::writeString(exchangeFile_, "DRVMSG", "STMreaddata", holding ? "1" : "0");
 }
 

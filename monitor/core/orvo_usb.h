@@ -30,12 +30,12 @@ enum class PipeSelection { Write, Read, Both };
 class COrvoUsb {
  public:
   explicit COrvoUsb(platform::usb::Bus& bus);
-  virtual ~COrvoUsb() = default;
+  ~COrvoUsb() = default;
   COrvoUsb(const COrvoUsb&) = delete;
   COrvoUsb& operator=(const COrvoUsb&) = delete;
 
   // Where transactions mark "STMreaddata"; set once the paths are known.
-  void AttachExchangeFile(std::filesystem::path exchangeFile);
+  void attachExchangeFile(std::filesystem::path exchangeFile);
 
   // Transport.
   int OpenLink();
@@ -53,7 +53,7 @@ class COrvoUsb {
   bool CheckReply(std::uint8_t checkKind);
 
   // Marks the exchange file while the pipes are held ("1") or free ("0").
-  void WriteReadDataFlag(bool holding) const;
+  void writeReadDataFlag(bool holding) const;
 
   bool linkUsable() const { return linkUsable_ != 0; }
   void clearLink() { linkUsable_ = 0; }
@@ -66,7 +66,7 @@ class COrvoUsb {
 
  private:
   // The printer's device path, or empty when it is not found.
-  std::string SearchPrinter(std::size_t maxPathLength);
+  std::string searchPrinter(std::size_t maxPathLength);
 
   platform::usb::Bus& bus_;
   std::filesystem::path exchangeFile_;

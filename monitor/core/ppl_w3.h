@@ -24,7 +24,6 @@ class CPPL_W3 {
   const std::filesystem::path& exchangeFile() const { return exchangeFile_; }
   const std::filesystem::path& resourceFile() const { return resourceFile_; }
   const DeviceFields& fields() const { return fields_; }
-  COrvoUsb& usb() { return usb_; }
 
   // win.ini section "DRVSTM".
   bool WriteStmFlag(std::string_view key, std::int32_t value) const;
@@ -49,10 +48,10 @@ class CPPL_W3 {
 
  private:
   // Copies a table word into the request buffer and sends it.
-  bool SendWord(std::size_t requestIndex);
-  void StoreEntries(std::span<const StatusEntry> entries);
-  bool DrainExtraChunk();
-  void ShowBatchFailure() const;
+  bool sendWord(std::size_t requestIndex);
+  void storeEntries(std::span<const StatusEntry> entries);
+  bool drainExtraChunk();
+  void showBatchFailure() const;
 
   COrvoUsb& usb_;
   DeviceFields fields_;

@@ -30,10 +30,10 @@ bool statusConfirmed(std::span<const StatusEntry> entries) {
 
 bool COrvoUsb::Transact(std::string_view request, int repeatCount) {
   if (!linkUsable()) return false;
-  WriteReadDataFlag(true);
+  writeReadDataFlag(true);
   if (!OpenPipes(PipeSelection::Both)) {
     linkUsable_ = 0;
-    WriteReadDataFlag(false);
+    writeReadDataFlag(false);
     return false;
   }
   status_.count = 0;
@@ -51,18 +51,18 @@ bool COrvoUsb::Transact(std::string_view request, int repeatCount) {
     ParseReply(std::span<const std::uint8_t>(reply_).first(length));
   }
   ClosePipes();
-  WriteReadDataFlag(false);
+  writeReadDataFlag(false);
   return passOk && status_.count > 0;
 }
 
 int COrvoUsb::ParseReply(std::span<const std::uint8_t> data) {
-  return ParseReplyInto(data, status_);
+  return parseReplyInto(data, status_);
 }
 
 bool COrvoUsb::HasErrorCode() const {
   auto entries = status_.valid();
   return std::any_of(entries.begin(), entries.end(),
-                     [](const StatusEntry& entry) { return IsReplyErrorCode(entry.code); });
+                     [](const StatusEntry& entry) { return isReplyErrorCode(entry.code); });
 }
 
 bool COrvoUsb::CheckReply(std::uint8_t checkKind) {

@@ -52,7 +52,7 @@ void takeTexts(std::string_view fields, StatusEntry& entry) {
 
 }  // namespace
 
-int ParseReplyInto(std::span<const std::uint8_t> data, StatusList& list) {
+int parseReplyInto(std::span<const std::uint8_t> data, StatusList& list) {
   list = StatusList{};
   if (data.empty()) return 0;
   std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
@@ -77,7 +77,7 @@ int ParseReplyInto(std::span<const std::uint8_t> data, StatusList& list) {
   return 1;
 }
 
-bool IsReplyErrorCode(std::int32_t code) {
+bool isReplyErrorCode(std::int32_t code) {
   return code == 3030 || (code >= 3039 && code <= 3064) || (code >= 3071 && code <= 3074) ||
          code == 3171 || code == 3172 || code == 4000;
 }

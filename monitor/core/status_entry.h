@@ -37,9 +37,9 @@ struct StatusList {
 // digits to "01". The ";"-separated fields before "CODE=" on the same line
 // give the texts: the last field is the second text, the one before it the
 // first text. At most 30 lines are kept. Returns 1 when data is not empty.
-int ParseReplyInto(std::span<const std::uint8_t> data, StatusList& list);
+int parseReplyInto(std::span<const std::uint8_t> data, StatusList& list);
 
 // Whether a code is one of the printer's reply error codes.
-bool IsReplyErrorCode(std::int32_t code);
+bool isReplyErrorCode(std::int32_t code);
 
 }  // namespace monitor

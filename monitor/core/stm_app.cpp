@@ -22,21 +22,21 @@ constexpr std::array<ModeWord, 6> kModeWords{{
 }};
 }  // namespace
 
-std::string ModeKeyword(std::string_view commandLine) {
+std::string modeKeyword(std::string_view commandLine) {
   auto upper = platform::text::upperAnsi(commandLine);
   auto blank = upper.rfind(' ');
   auto start = blank == std::string::npos ? 0 : blank + 1;
   return upper.substr(start, 3);
 }
 
-std::int32_t RunModeFromKeyword(std::string_view keyword) {
+std::int32_t runModeFromKeyword(std::string_view keyword) {
   for (const auto& word : kModeWords) {
     if (word.keyword == keyword) return word.mode;
   }
   return kModeStatus;
 }
 
-std::int16_t PortNumberFromSetting(std::string_view portSetting) {
+std::int16_t portNumberFromSetting(std::string_view portSetting) {
   if (portSetting.find("USB") == std::string_view::npos) return 0;
   // Positions past the end read as the value's terminating zero.
   auto at = [&](std::size_t i) { return i < portSetting.size() ? portSetting[i] - '0' : -'0'; };
@@ -51,12 +51,12 @@ bool CStmApp::InitInstance(COrvoUsb& usb, CPPL_W3& printer) {
   if (!lock_) return false;
   printer.WriteStmFlag("StmInUse", 1);
 
-  auto keyword = ModeKeyword(commandLine_);
-  runMode_ = RunModeFromKeyword(keyword);
+  auto keyword = modeKeyword(commandLine_);
+  runMode_ = runModeFromKeyword(keyword);
 
   auto port = platform::profile::getString(printer.exchangeFile(), "DRVSPA", "zPort", "NONE",
                                            kPortBuffer);
-  portNumber_ = PortNumberFromSetting(port);
+  portNumber_ = portNumberFromSetting(port);
   // The link is opened here, once per run, for the modes that talk to the
   // printer. A parallel port keeps it closed so that no transaction reaches
   // a USB printer.
@@ -68,11 +68,11 @@ bool CStmApp::InitInstance(COrvoUsb& usb, CPPL_W3& printer) {
   }
   printer.WriteStmFlag("Connect", 1);
 
-  RunSelectedMode(printer, keyword.empty());
+  runSelectedMode(printer, keyword.empty());
   return false;
 }
 
-void CStmApp::RunSelectedMode(CPPL_W3& printer, bool emptyKeyword) {
+void CStmApp::runSelectedMode(CPPL_W3& printer, bool emptyKeyword) {
   switch (runMode_) {
     case kModeStatus:
     case kModeAlert:

@@ -18,25 +18,24 @@
 
 namespace monitor {
 
-enum RunMode : std::int32_t {
-  kModeStatus = 0,  // "STM", and any unknown or empty keyword
-  kModeCommand = 1,
-  kModeRefreshAll = 2,
-  kModeAlert = 3,
-  kModeJobBegin = 5,
-  kModeRefreshDevice = 7,
-};
+// The run modes, as the numbers the driver and the exchange file use.
+inline constexpr std::int32_t kModeStatus = 0;  // "STM", and any unknown or empty keyword
+inline constexpr std::int32_t kModeCommand = 1;
+inline constexpr std::int32_t kModeRefreshAll = 2;
+inline constexpr std::int32_t kModeAlert = 3;
+inline constexpr std::int32_t kModeJobBegin = 5;
+inline constexpr std::int32_t kModeRefreshDevice = 7;
 
 // The three characters after the last blank of the upper-cased command
 // line; the first three of the line when it holds no blank.
-std::string ModeKeyword(std::string_view commandLine);
+std::string modeKeyword(std::string_view commandLine);
 
 // The run mode a keyword selects; 0 when it matches no mode word.
-std::int32_t RunModeFromKeyword(std::string_view keyword);
+std::int32_t runModeFromKeyword(std::string_view keyword);
 
 // The port number of a port setting: for a "USB" port the digits at fixed
 // positions 3 to 5, not checked to be digits; 0 otherwise.
-std::int16_t PortNumberFromSetting(std::string_view portSetting);
+std::int16_t portNumberFromSetting(std::string_view portSetting);
 
 // What the status window needs to run; it returns when the window closes.
 struct StatusWindowRequest {
@@ -54,11 +53,9 @@ class CStmApp {
   bool InitInstance(COrvoUsb& usb, CPPL_W3& printer);
   int ExitInstance(const CPPL_W3& printer);
 
-  std::int32_t runMode() const { return runMode_; }
-  std::int16_t portNumber() const { return portNumber_; }
 
  private:
-  void RunSelectedMode(CPPL_W3& printer, bool emptyKeyword);
+  void runSelectedMode(CPPL_W3& printer, bool emptyKeyword);
 
   std::string commandLine_;
   StatusWindowRunner statusWindow_;

@@ -23,7 +23,7 @@ class LinkDescriptors : public testing_support::SimulatedPrinter {
 TEST_F(LinkDescriptors, NoneLeftAfterTransactions) {
   startPrinter("reply.CSICValues? = no status here\\r\\n\nfault.OPCValues? = unplug-during-read\n");
   monitor::COrvoUsb usb(platform::usb::usbBus());
-  usb.AttachExchangeFile(root.exchangeFile());
+  usb.attachExchangeFile(root.exchangeFile());
   auto before = openDescriptors();
   ASSERT_EQ(usb.OpenLink(), 1);
   EXPECT_EQ(openDescriptors(), before) << "after the test open";

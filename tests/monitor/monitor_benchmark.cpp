@@ -20,7 +20,7 @@ void BM_TransactRoundTrip(benchmark::State& state) {
     return;
   }
   monitor::COrvoUsb usb(platform::usb::usbBus());
-  usb.AttachExchangeFile(root.exchangeFile());
+  usb.attachExchangeFile(root.exchangeFile());
   if (usb.OpenLink() != 1) {
     state.SkipWithError("no printer on the simulated bus");
     return;

@@ -15,7 +15,7 @@ namespace {
 
 std::vector<std::int32_t> codesOf(const std::string& reply) {
   StatusList list;
-  ParseReplyInto({reinterpret_cast<const std::uint8_t*>(reply.data()), reply.size()}, list);
+  parseReplyInto({reinterpret_cast<const std::uint8_t*>(reply.data()), reply.size()}, list);
   std::vector<std::int32_t> codes;
   for (const auto& entry : list.valid()) codes.push_back(entry.code);
   return codes;
@@ -67,10 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ParseReply, EmptyReplyClearsAndReturnsZero) {
   StatusList list;
   list.count = 3;
-  EXPECT_EQ(ParseReplyInto({}, list), 0);
+  EXPECT_EQ(parseReplyInto({}, list), 0);
   EXPECT_EQ(list.count, 0);
   std::string free = "nothing here";
-  EXPECT_EQ(ParseReplyInto({reinterpret_cast<const std::uint8_t*>(free.data()), free.size()}, list), 1);
+  EXPECT_EQ(parseReplyInto({reinterpret_cast<const std::uint8_t*>(free.data()), free.size()}, list), 1);
 }
 
 TEST(ParseReply, FieldsBeforeTheTagBecomeTheTexts) {
@@ -80,7 +80,7 @@ TEST(ParseReply, FieldsBeforeTheTagBecomeTheTexts) {
       "CODE=00001\r\n"
       "HostName=a-host-name-that-is-far-too-long-to-keep;CODE=00602\r\n";
   StatusList list;
-  ParseReplyInto({reinterpret_cast<const std::uint8_t*>(reply.data()), reply.size()}, list);
+  parseReplyInto({reinterpret_cast<const std::uint8_t*>(reply.data()), reply.size()}, list);
   ASSERT_EQ(list.count, 4);
   EXPECT_EQ(list.entries[0].firstText, "FWVersion=V1.08");
   EXPECT_EQ(list.entries[0].secondText, "OPLVersion=2.01A");
@@ -92,9 +92,9 @@ TEST(ParseReply, FieldsBeforeTheTagBecomeTheTexts) {
 
 TEST(ParseReply, ReplyErrorCodes) {
   for (std::int32_t code : {3030, 3039, 3050, 3064, 3071, 3074, 3171, 3172, 4000})
-    EXPECT_TRUE(IsReplyErrorCode(code)) << code;
+    EXPECT_TRUE(isReplyErrorCode(code)) << code;
   for (std::int32_t code : {3029, 3031, 3038, 3065, 3070, 3075, 3170, 3173, 3999, 4001})
-    EXPECT_FALSE(IsReplyErrorCode(code)) << code;
+    EXPECT_FALSE(isReplyErrorCode(code)) << code;
 }
 
 struct CheckCase {

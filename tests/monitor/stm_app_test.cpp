@@ -19,9 +19,9 @@ class Keyword : public ::testing::TestWithParam<KeywordCase> {};
 
 TEST_P(Keyword, SelectsTheMode) {
   const auto& c = GetParam();
-  auto keyword = ModeKeyword(c.commandLine);
+  auto keyword = modeKeyword(c.commandLine);
   EXPECT_EQ(keyword, c.keyword) << c.what;
-  EXPECT_EQ(RunModeFromKeyword(keyword), c.mode) << c.what;
+  EXPECT_EQ(runModeFromKeyword(keyword), c.mode) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -50,7 +50,7 @@ struct PortCase {
 class Port : public ::testing::TestWithParam<PortCase> {};
 
 TEST_P(Port, NumberFromSetting) {
-  EXPECT_EQ(PortNumberFromSetting(GetParam().setting), GetParam().port) << GetParam().setting;
+  EXPECT_EQ(portNumberFromSetting(GetParam().setting), GetParam().port) << GetParam().setting;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Port,

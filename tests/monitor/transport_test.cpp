@@ -16,7 +16,7 @@ using testing_support::FakeUsbBus;
 
 class Transport : public ::testing::Test {
  protected:
-  Transport() { usb.AttachExchangeFile(root.exchangeFile()); }
+  Transport() { usb.attachExchangeFile(root.exchangeFile()); }
 
   std::string readData() {
     return platform::profile::getString(root.exchangeFile(), "DRVMSG", "STMreaddata", "unset", 8);

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bytes = bytes.first(static_cast<std::size_t>(zero - bytes.begin()));
 
   monitor::StatusList list;
-  monitor::ParseReplyInto(bytes, list);
+  monitor::parseReplyInto(bytes, list);
   require(list.count >= 0 && static_cast<std::size_t>(list.count) <= monitor::kMaxStatusEntries);
 
   monitor::DeviceFields fields;
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& entry : list.valid()) {
     require(entry.firstText.size() <= monitor::kFirstTextLimit);
     require(entry.secondText.size() <= monitor::kSecondTextLimit);
-    monitor::MapItemEntry(entry, fields, writes);
+    monitor::mapItemEntry(entry, fields, writes);
   }
   for (const auto& write : writes) require(write.value.size() <= monitor::kSecondTextLimit);
   return 0;

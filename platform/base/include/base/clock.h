@@ -45,7 +45,6 @@ class RepeatingTimer {
 
   // The next deadline; a host sleeps until the earliest of its timers.
   SteadyTime nextDue() const { return next_; }
-  std::chrono::milliseconds period() const { return period_; }
 
  private:
   const Clock& clock_;
