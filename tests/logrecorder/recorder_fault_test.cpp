@@ -67,7 +67,7 @@ TEST_F(RecorderFaultTest, TwentyRunsStartedAtOnceAllWriteTheirRows) {
                                           "CopyLog"};
   std::vector<int> pids;
   for (std::size_t i = 0; i < 20; ++i) pids.push_back(startRecorder(rootPath(), {words[i % 5]}));
-  for (int pid : pids) EXPECT_EQ(waitForExit(pid), 0);
+  for (int pid : pids) EXPECT_EQ(testing_support::waitExit(pid), 0);
   EXPECT_EQ(rowCounts(), (std::vector<std::size_t>{4, 4, 4, 4, 4}));
 }
 
@@ -92,7 +92,7 @@ TEST_F(RecorderFaultTest, ARunThatFindsTheLockHeldWaitsAndThenWrites) {
   waitForOpenIn(rootPath() / ".locks", pid);
   EXPECT_EQ(rows(u"CopyLog").size(), 0u);  // it cannot have written yet
   lock.reset();
-  EXPECT_EQ(waitForExit(pid), 0);
+  EXPECT_EQ(testing_support::waitExit(pid), 0);
   EXPECT_EQ(rows(u"CopyLog").size(), 1u);
 }
 
@@ -141,7 +141,7 @@ TEST_F(RecorderFaultTest, ARunKilledAnywhereLeavesTheDatabaseIntactWithAllEarlie
       int pid = startRecorder(rootPath(), {"PrintLog"});
       waitForKillPoint(point, folder, pid);
       ::kill(pid, SIGKILL);
-      waitForExit(pid);
+      testing_support::waitExit(pid);
 
       // Opening for writing rolls back what a killed run left half done.
       platform::database::CDaoDatabase db;

@@ -54,36 +54,8 @@ std::string accountName() {
 int startRecorder(const std::filesystem::path& root, const std::vector<std::string>& words) {
   std::vector<std::string> args{QZ_RECORDER};
   args.insert(args.end(), words.begin(), words.end());
-  std::vector<std::string> env{"QZ3317VT_ROOT=" + root.string()};
-  for (char** e = environ; *e != nullptr; ++e) {
-    if (std::strncmp(*e, "QZ3317VT_ROOT=", 14) != 0) env.emplace_back(*e);
-  }
-  auto pointers = [](std::vector<std::string>& texts) {
-    std::vector<char*> result;
-    for (auto& text : texts) result.push_back(text.data());
-    result.push_back(nullptr);
-    return result;
-  };
-  auto argp = pointers(args);
-  auto envp = pointers(env);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  int rc = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) throw std::runtime_error(std::string("cannot start the recorder: ") + std::strerror(rc));
-  return pid;
-}
-
-int waitForExit(int pid) {
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return testing_support::spawnToFiles(args, "/dev/null", "/dev/null",
+                                       {{"QZ3317VT_ROOT", root.string()}});
 }
 
 void RecorderTest::initDatabase() const { logdb::initLogDatabase(database()); }

@@ -36,10 +36,9 @@ std::string gbkText(std::string_view utf8);
 std::string hostName();
 std::string accountName();
 
-// Starts the recorder with `words` under `root` (output discarded); the pid.
+// Starts the recorder with `words` under `root` (output discarded); the pid,
+// for testing_support::waitExit.
 int startRecorder(const std::filesystem::path& root, const std::vector<std::string>& words);
-// Waits for `pid`; its exit code, -1 when a signal ended it.
-int waitForExit(int pid);
 
 class RecorderTest : public ::testing::Test {
  protected:

@@ -6,16 +6,15 @@
 #include <cstdlib>
 
 #include "monitor/core/orvo_usb.h"
-#include "tests/support/process.h"
-#include "tests/support/temp_root.h"
+#include "tests/support/printer_process.h"
 
 namespace {
 
 void BM_TransactRoundTrip(benchmark::State& state) {
-  testing_support::TempRoot root;
   ::setenv("QZ3317VT_USB", "sim", 1);
-  testing_support::BackgroundProcess printer({QZ_PRINTER, "--root", root.path().string()});
-  if (printer.readLine() != "ready") {
+  testing_support::PrinterProcess printer;
+  const auto& root = printer.tempRoot();
+  if (!printer.start()) {
     state.SkipWithError("the simulated printer did not start");
     return;
   }

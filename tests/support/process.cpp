@@ -85,8 +85,9 @@ int waitExit(int pid) {
 }
 
 int spawnToFiles(const std::vector<std::string>& argv, const std::filesystem::path& outFile,
-                 const std::filesystem::path& errFile) {
-  return spawn(argv, {}, kNoInput, Stream{-1, outFile.c_str()}, Stream{-1, errFile.c_str()});
+                 const std::filesystem::path& errFile,
+                 const std::map<std::string, std::string>& env) {
+  return spawn(argv, env, kNoInput, Stream{-1, outFile.c_str()}, Stream{-1, errFile.c_str()});
 }
 
 RunResult runProgram(const std::vector<std::string>& argv,

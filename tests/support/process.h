@@ -22,10 +22,11 @@ struct RunResult {
 RunResult runProgram(const std::vector<std::string>& argv,
                      const std::map<std::string, std::string>& env = {});
 
-// Starts `argv` with stdin from /dev/null and stdout and stderr into the
-// two files; returns the pid. Throws when it cannot start.
+// Starts `argv` with the current environment plus `env`, stdin from
+// /dev/null and stdout and stderr into the two files; returns the pid. Throws when it cannot start.
 int spawnToFiles(const std::vector<std::string>& argv, const std::filesystem::path& outFile,
-                 const std::filesystem::path& errFile);
+                 const std::filesystem::path& errFile,
+                 const std::map<std::string, std::string>& env = {});
 
 // Waits for a process started here; its exit code, -1 for a signal.
 int waitExit(int pid);

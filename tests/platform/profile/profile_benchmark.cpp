@@ -9,42 +9,20 @@
 
 #include "profile/profile.h"
 #include "exchange_file.h"
+#include "tests/support/temp_root.h"
 
 namespace {
 
-// A folder of its own for the benchmark files, removed at exit.
-class BenchFolder {
- public:
-  BenchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "qz3317vt-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    path_ = pattern;
-  }
-  ~BenchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  BenchFolder(const BenchFolder&) = delete;
-  BenchFolder& operator=(const BenchFolder&) = delete;
-
-  std::filesystem::path file(const std::string& name, const std::string& content) const {
-    auto path = path_ / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-
- private:
-  std::filesystem::path path_;
-};
-
-const BenchFolder& folder() {
-  static BenchFolder instance;
-  return instance;
+// A file in the benchmark's own folder, removed at exit.
+std::filesystem::path benchFile(const std::string& name, const std::string& content) {
+  static testing_support::TempFolder folder;
+  auto path = folder / name;
+  testing_support::writeFile(path, content);
+  return path;
 }
 
 const std::filesystem::path& exchangeFile() {
-  static auto path = folder().file("QZ3317VT_SMD.DAT", profile_test::exchangeFileContent());
+  static auto path = benchFile("QZ3317VT_SMD.DAT", profile_test::exchangeFileContent());
   return path;
 }
 
@@ -59,7 +37,7 @@ const std::filesystem::path& megabyteFile() {
       }
     }
     text += "[Last]\r\nTarget=1\r\n";
-    return folder().file("big.ini", text);
+    return benchFile("big.ini", text);
   }();
   return path;
 }
