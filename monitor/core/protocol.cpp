@@ -32,6 +32,10 @@ bool COrvoUsb::Transact(std::string_view request, int repeatCount) {
   if (!linkUsable()) return false;
   writeReadDataFlag(true);
   if (!OpenPipes(PipeSelection::Both)) {
+    // The write pipe may have opened before the read pipe failed; it must
+    // not stay open, or the interface stays claimed and the printer's
+    // kernel driver detached for the rest of the process.
+    ClosePipes();
     linkUsable_ = 0;
     writeReadDataFlag(false);
     return false;

@@ -139,12 +139,24 @@ TEST_F(Transport, TransactionFailures) {
   EXPECT_EQ(readData(), "x");
 }
 
-TEST_F(Transport, PipesThatDoNotOpenDropTheLink) {
-  usb.OpenLink();
-  bus.opensFail = true;
-  EXPECT_FALSE(usb.Transact("Status?", 3));
-  EXPECT_FALSE(usb.linkUsable());
-  EXPECT_EQ(readData(), "0");
+TEST_F(Transport, PipesThatDoNotOpenDropTheLinkAndStayClosed) {
+  // No pipe opens; or the write pipe opens and the read pipe does not, which
+  // must not leave the write pipe open after the transaction.
+  for (int pipesThatOpen : {0, 1}) {
+    SCOPED_TRACE(pipesThatOpen);
+    bus.opensFail = false;
+    bus.opensLeft.reset();
+    ASSERT_TRUE(usb.OpenLink());
+    bus.opened.clear();
+    bus.opensLeft = pipesThatOpen;
+    EXPECT_FALSE(usb.Transact("Status?", 3));
+    EXPECT_EQ(bus.opened, (std::vector<std::string>{"\\\\?\\usb#printer0\\PIPE00",
+                                                    "\\\\?\\usb#printer0\\PIPE01"}));
+    EXPECT_EQ(bus.openHandles, 0);
+    EXPECT_FALSE(usb.linkUsable());
+    EXPECT_EQ(readData(), "0");
+    EXPECT_TRUE(bus.written.empty());
+  }
 }
 
 TEST_F(Transport, FailedWriteClearsTheEntriesAndReadsNothing) {

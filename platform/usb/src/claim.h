@@ -1,11 +1,11 @@
-// Holding one USB interface for the life of a pipe handle.
+// Holding one USB interface while pipes to it are open.
 //
-// The kernel's printer driver normally owns the interface. A pipe handle
-// takes it over only while it is open: the driver is detached, the
-// interface claimed; on close the interface is released and the driver
-// attached again, so that other programs can print between transactions.
-// The operations are injected so that the order can be checked without a
-// device.
+// The kernel's printer driver normally owns the interface. The first pipe
+// takes it over: the driver is detached (only when one is bound), the
+// interface claimed; when the last pipe closes the interface is released and
+// the driver attached again (only when this claim detached it), so that
+// other programs can print between transactions. The operations are
+// injected so that the order can be checked without a device.
 #pragma once
 
 #include <cstdint>

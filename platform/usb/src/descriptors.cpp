@@ -54,8 +54,14 @@ std::optional<std::uint8_t> firstInterfaceOfClass(const std::vector<InterfaceInf
 
 std::optional<PipeEndpoints> choosePipeEndpoints(const std::vector<InterfaceInfo>& interfaces,
                                                  std::uint8_t cls) {
+  auto number = firstInterfaceOfClass(interfaces, cls);
+  if (!number) return std::nullopt;
+  std::size_t settings = 0;
+  std::optional<PipeEndpoints> chosen;
   for (const auto& info : interfaces) {
-    if (info.interfaceClass != cls) continue;
+    if (info.number != *number) continue;
+    ++settings;
+    if (chosen) continue;
     std::optional<std::uint8_t> out;
     std::optional<std::uint8_t> in;
     for (const auto& endpoint : info.endpoints) {
@@ -64,10 +70,10 @@ std::optional<PipeEndpoints> choosePipeEndpoints(const std::vector<InterfaceInfo
       if (isIn && !in) in = endpoint.address;
       if (!isIn && !out) out = endpoint.address;
     }
-    if (!out || !in) return std::nullopt;
-    return PipeEndpoints{info.number, info.altSetting, *out, *in};
+    if (out && in) chosen = PipeEndpoints{info.number, info.altSetting, *out, *in, false};
   }
-  return std::nullopt;
+  if (chosen) chosen->selectSetting = settings > 1;
+  return chosen;
 }
 
 std::string devicePathFor(const InterfaceLocation& location) {

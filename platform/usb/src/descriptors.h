@@ -39,17 +39,24 @@ struct InterfaceInfo {
   std::vector<EndpointInfo> endpoints;
 };
 
-// The interface and endpoints behind the pipes of one interface class.
+// The interface, alternate setting and endpoints behind the pipes of one
+// interface class.
 struct PipeEndpoints {
   std::uint8_t interfaceNumber = 0;
   std::uint8_t altSetting = 0;
   std::uint8_t outEndpoint = 0;  // the write pipe
   std::uint8_t inEndpoint = 0;   // the read pipe
+  // Whether the setting must be selected after the claim: only when the
+  // interface has more than one, since then the current one is unknown (the
+  // kernel's printer driver or another program may have left any of them).
+  bool selectSetting = false;
 };
 
-// The first interface of class `cls` and its first bulk OUT and first bulk
-// IN endpoints; nullopt when no interface has the class or the first one
-// lacks either bulk endpoint.
+// The first interface of class `cls`, in the first of its alternate settings
+// (in descriptor order) that has both a bulk OUT and a bulk IN endpoint, and
+// that setting's first bulk OUT and first bulk IN endpoints. Printers often
+// offer a one-way setting 0 and a two-way setting 1. nullopt when no
+// interface has the class or no setting of the first one has both.
 std::optional<PipeEndpoints> choosePipeEndpoints(const std::vector<InterfaceInfo>& interfaces,
                                                  std::uint8_t cls);
 

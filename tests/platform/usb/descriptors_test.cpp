@@ -37,7 +37,7 @@ struct EndpointCase {
 
 class EndpointChoice : public ::testing::TestWithParam<EndpointCase> {};
 
-TEST_P(EndpointChoice, FirstBulkOutAndInOfTheFirstInterfaceOfTheClass) {
+TEST_P(EndpointChoice, FirstTwoWaySettingOfTheFirstInterfaceOfTheClass) {
   auto got = choosePipeEndpoints(GetParam().interfaces, 7);
   ASSERT_EQ(got.has_value(), GetParam().expected.has_value());
   if (!got) return;
@@ -45,6 +45,7 @@ TEST_P(EndpointChoice, FirstBulkOutAndInOfTheFirstInterfaceOfTheClass) {
   EXPECT_EQ(got->altSetting, GetParam().expected->altSetting);
   EXPECT_EQ(got->outEndpoint, GetParam().expected->outEndpoint);
   EXPECT_EQ(got->inEndpoint, GetParam().expected->inEndpoint);
+  EXPECT_EQ(got->selectSetting, GetParam().expected->selectSetting);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -60,7 +61,21 @@ INSTANTIATE_TEST_SUITE_P(
         EndpointCase{"first interface of the class lacks bulk IN",
                      {{0, 0, 7, {{0x01, kBulk}}}, {1, 0, 7, {{0x02, kBulk}, {0x82, kBulk}}}},
                      std::nullopt},
-        EndpointCase{"no interface of the class", {{0, 0, 8, {{0x01, kBulk}, {0x81, kBulk}}}}, std::nullopt}),
+        EndpointCase{"no interface of the class", {{0, 0, 8, {{0x01, kBulk}, {0x81, kBulk}}}}, std::nullopt},
+        EndpointCase{"one way setting 0, two way setting 1",
+                     {{0, 0, 7, {{0x01, kBulk}}}, {0, 1, 7, {{0x01, kBulk}, {0x82, kBulk}}}},
+                     PipeEndpoints{0, 1, 0x01, 0x82, true}},
+        // Setting 0 is two-way too: it is chosen, and still selected, since
+        // whoever had the interface may have left setting 1 in place.
+        EndpointCase{"two settings both two way",
+                     {{0, 0, 7, {{0x01, kBulk}, {0x81, kBulk}}}, {0, 1, 7, {{0x02, kBulk}, {0x82, kBulk}}}},
+                     PipeEndpoints{0, 0, 0x01, 0x81, true}},
+        EndpointCase{"no setting two way",
+                     {{0, 0, 7, {{0x01, kBulk}}}, {0, 1, 7, {{0x81, kBulk}, {0x83, kInterrupt}}}},
+                     std::nullopt},
+        EndpointCase{"settings of a later interface do not count",
+                     {{0, 0, 7, {{0x01, kBulk}}}, {1, 1, 7, {{0x02, kBulk}, {0x82, kBulk}}}},
+                     std::nullopt}),
     [](const auto& param) {
       std::string name = param.param.what;
       for (char& c : name) if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';

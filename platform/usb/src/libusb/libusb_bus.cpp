@@ -6,18 +6,23 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <map>
 #include <tuple>
 #include <utility>
 
 #include "claim.h"
 #include "descriptors.h"
+#include "read_limit_cap.h"
 #include "usb/pipe_path.h"
 
 namespace platform::usb {
 
 namespace {
 
-// The libusb session; the bus and every handle share it.
+// Tests of whole programs under an emulated kernel may cap every read's wait.
+constexpr const char* kReadLimitCapVariable = "QZ3317VT_LIBUSB_READ_LIMIT_MS";
+
+// The libusb session; the bus and every open interface share it.
 class Session {
  public:
   Session() {
@@ -126,60 +131,99 @@ ReadStatus readStatusOf(int rc) {
   }
 }
 
-int transferLength(std::size_t size) {
-  return static_cast<int>(std::min<std::size_t>(size, INT_MAX));
+struct TransferResult {
+  int rc = LIBUSB_ERROR_OTHER;
+  std::size_t transferred = 0;
+};
+
+// One bulk transfer; `timeout` 0 means no limit to libusb. libusb returns
+// only once the transfer has finished; on timeout it has cancelled it and
+// waited for the cancellation.
+TransferResult bulkTransfer(libusb_device_handle* device, std::uint8_t endpoint,
+                            std::span<std::uint8_t> bytes, unsigned timeout) {
+  int transferred = 0;
+  auto length = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
+  int rc = libusb_bulk_transfer(device, endpoint, bytes.data(), length, &transferred, timeout);
+  return {rc, static_cast<std::size_t>(std::max(transferred, 0))};
 }
 
-// One open pipe: the device stays open and the interface claimed until the
-// destructor. Members are destroyed in reverse order: claim, then handle.
-class PipeHandle : public Handle {
+// The read's limit in libusb's unit; a limit of 0 ms would mean "none".
+unsigned timeoutOf(std::chrono::milliseconds limit) {
+  return static_cast<unsigned>(std::clamp<long long>(limit.count(), 1, UINT_MAX));
+}
+
+// The interface of one device that the open pipes share: one device handle,
+// one claim and the chosen alternate setting for all of them, since the
+// kernel lets only one descriptor claim an interface. Destroyed with the
+// last pipe: members go in reverse order, so the claim is released (and the
+// kernel driver reattached when this claim detached it) before the device
+// handle closes.
+class OpenInterface {
  public:
-  PipeHandle(std::shared_ptr<Session> session, DeviceHandle device, PipeKind kind,
-             std::uint8_t endpoint)
+  OpenInterface(std::shared_ptr<Session> session, DeviceHandle device, PipeEndpoints endpoints)
       : session_(std::move(session)),
         device_(std::move(device)),
         operations_(device_.get()),
-        kind_(kind),
-        endpoint_(endpoint) {}
+        endpoints_(endpoints) {}
 
-  bool claim(std::uint8_t interfaceNumber, std::uint8_t altSetting) {
-    claim_ = std::make_unique<InterfaceClaim>(operations_, interfaceNumber);
+  // Claims the interface and selects the chosen setting; false when either
+  // fails, with the claim undone by the destructor.
+  bool claim() {
+    claim_ = std::make_unique<InterfaceClaim>(operations_, endpoints_.interfaceNumber);
     if (!claim_->claimed()) return false;
-    return altSetting == 0 ||
-           libusb_set_interface_alt_setting(device_.get(), interfaceNumber, altSetting) == 0;
+    return !endpoints_.selectSetting ||
+           libusb_set_interface_alt_setting(device_.get(), endpoints_.interfaceNumber,
+                                            endpoints_.altSetting) == 0;
   }
 
-  WriteResult write(std::span<const std::uint8_t> data) override {
-    if (kind_ != PipeKind::WritePipe) return {};
-    int transferred = 0;
-    // libusb does not write through the pointer of an OUT transfer.
-    auto* bytes = const_cast<unsigned char*>(data.data());
-    int rc = libusb_bulk_transfer(device_.get(), endpoint_, bytes, transferLength(data.size()),
-                                  &transferred, 0);
-    return {rc == 0, static_cast<std::size_t>(transferred)};
-  }
+  const PipeEndpoints& endpoints() const { return endpoints_; }
 
-  // libusb_bulk_transfer returns only once the transfer has finished; on
-  // timeout it has cancelled it and waited for the cancellation.
-  ReadResult read(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit) override {
-    if (kind_ != PipeKind::ReadPipe) return {ReadStatus::InvalidHandle, 0};
-    int transferred = 0;
-    // A timeout of 0 means "no limit" to libusb.
-    auto timeout = static_cast<unsigned>(std::clamp<long long>(limit.count(), 1, UINT_MAX));
-    int rc = libusb_bulk_transfer(device_.get(), endpoint_, buffer.data(),
-                                  transferLength(buffer.size()), &transferred, timeout);
-    ReadStatus status = readStatusOf(rc);
-    if (status != ReadStatus::Completed) return {status, 0};
-    return {status, static_cast<std::size_t>(transferred)};
+  // A stalled endpoint is cleared and the transfer of what is left tried
+  // once more; the bytes of both tries count.
+  TransferResult transfer(std::uint8_t endpoint, std::span<std::uint8_t> bytes, unsigned timeout) {
+    TransferResult first = bulkTransfer(device_.get(), endpoint, bytes, timeout);
+    if (first.rc != LIBUSB_ERROR_PIPE) return first;
+    if (libusb_clear_halt(device_.get(), endpoint) != 0) return first;
+    TransferResult second =
+        bulkTransfer(device_.get(), endpoint, bytes.subspan(first.transferred), timeout);
+    second.transferred += first.transferred;
+    return second;
   }
 
  private:
   std::shared_ptr<Session> session_;
   DeviceHandle device_;
   LibusbClaimOperations operations_;
-  PipeKind kind_;
-  std::uint8_t endpoint_;
+  PipeEndpoints endpoints_;
   std::unique_ptr<InterfaceClaim> claim_;
+};
+
+// One open pipe of a shared interface.
+class PipeHandle : public Handle {
+ public:
+  PipeHandle(std::shared_ptr<OpenInterface> interface, PipeKind kind)
+      : interface_(std::move(interface)), kind_(kind) {}
+
+  WriteResult write(std::span<const std::uint8_t> data) override {
+    if (kind_ != PipeKind::WritePipe) return {};
+    // libusb does not write through the pointer of an OUT transfer.
+    std::span<std::uint8_t> bytes(const_cast<std::uint8_t*>(data.data()), data.size());
+    auto result = interface_->transfer(interface_->endpoints().outEndpoint, bytes, 0);
+    return {result.rc == LIBUSB_SUCCESS, result.transferred};
+  }
+
+  ReadResult read(std::span<std::uint8_t> buffer, std::chrono::milliseconds limit) override {
+    if (kind_ != PipeKind::ReadPipe) return {ReadStatus::InvalidHandle, 0};
+    auto timeout = timeoutOf(cappedReadLimit(limit, kReadLimitCapVariable));
+    auto result = interface_->transfer(interface_->endpoints().inEndpoint, buffer, timeout);
+    ReadStatus status = readStatusOf(result.rc);
+    if (status != ReadStatus::Completed) return {status, 0};
+    return {status, result.transferred};
+  }
+
+ private:
+  std::shared_ptr<OpenInterface> interface_;
+  PipeKind kind_;
 };
 
 class LibusbBus : public Bus {
@@ -190,10 +234,17 @@ class LibusbBus : public Bus {
  private:
   // The session, made at first use; nullptr when libusb cannot start.
   std::shared_ptr<Session> session();
-  std::unique_ptr<Handle> openPipe(DeviceHandle device, const PipeName& name,
-                                   const InterfaceLocation& location);
+  // The interface behind a pipe: the one its open pipes share, or a newly
+  // claimed one; nullptr when it cannot be had.
+  std::shared_ptr<OpenInterface> openInterface(const InterfaceLocation& location,
+                                               InterfaceClass cls);
+  std::shared_ptr<OpenInterface> claimInterface(DeviceHandle device,
+                                                const InterfaceLocation& location,
+                                                InterfaceClass cls);
 
   std::shared_ptr<Session> session_;
+  // The interfaces that have pipes open, by device path and pipe class.
+  std::map<std::string, std::weak_ptr<OpenInterface>> open_;
 };
 
 std::shared_ptr<Session> LibusbBus::session() {
@@ -240,6 +291,12 @@ std::unique_ptr<Handle> LibusbBus::open(std::string_view path, Access access) {
   PipeName name = parsePipeName(path);
   auto location = parseDevicePath(name.devicePath);
   if (!location || !accessFitsPipe(name.kind, access)) return nullptr;
+  if (name.kind != PipeKind::Interface) {
+    auto interface = openInterface(*location, *name.suffixClass);
+    if (!interface) return nullptr;
+    return std::make_unique<PipeHandle>(std::move(interface), name.kind);
+  }
+  // The test open: the device opens and closes again; nothing is claimed.
   auto current = session();
   if (!current) return nullptr;
   libusb_device** raw = nullptr;
@@ -249,29 +306,50 @@ std::unique_ptr<Handle> LibusbBus::open(std::string_view path, Access access) {
     if (libusb_get_bus_number(*it) != location->bus || portsOf(*it) != location->ports) continue;
     libusb_device_handle* opened = nullptr;
     if (libusb_open(*it, &opened) != 0) return nullptr;
-    DeviceHandle device(opened);
-    if (name.kind == PipeKind::Interface) return std::make_unique<TestOpenHandle>();
-    return openPipe(std::move(device), name, *location);
+    DeviceHandle closed(opened);
+    return std::make_unique<TestOpenHandle>();
   }
   return nullptr;
 }
 
-std::unique_ptr<Handle> LibusbBus::openPipe(DeviceHandle device, const PipeName& name,
-                                            const InterfaceLocation& location) {
+std::shared_ptr<OpenInterface> LibusbBus::openInterface(const InterfaceLocation& location,
+                                                        InterfaceClass cls) {
+  std::erase_if(open_, [](const auto& item) { return item.second.expired(); });
+  // A pipe suffix of another class than the interface's is refused by the
+  // endpoint choice, so it must not find the interface shared either.
+  std::string key = devicePathFor(location) + "/" + std::to_string(static_cast<int>(cls));
+  if (auto it = open_.find(key); it != open_.end()) return it->second.lock();
+
+  auto current = session();
+  if (!current) return nullptr;
+  libusb_device** raw = nullptr;
+  if (libusb_get_device_list(current->get(), &raw) < 0) return nullptr;
+  DeviceList list(raw);
+  for (libusb_device** it = list.get(); *it != nullptr; ++it) {
+    if (libusb_get_bus_number(*it) != location.bus || portsOf(*it) != location.ports) continue;
+    libusb_device_handle* opened = nullptr;
+    if (libusb_open(*it, &opened) != 0) return nullptr;
+    auto interface = claimInterface(DeviceHandle(opened), location, cls);
+    if (interface) open_[key] = interface;
+    return interface;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<OpenInterface> LibusbBus::claimInterface(DeviceHandle device,
+                                                         const InterfaceLocation& location,
+                                                         InterfaceClass cls) {
   auto config = configOf(libusb_get_device(device.get()));
   if (!config || config->bConfigurationValue != location.configuration) return nullptr;
   std::vector<InterfaceInfo> interfaces;
   for (auto& info : interfacesOf(*config)) {
     if (info.number == location.interfaceNumber) interfaces.push_back(std::move(info));
   }
-  auto endpoints =
-      choosePipeEndpoints(interfaces, static_cast<std::uint8_t>(name.suffixClass.value()));
+  auto endpoints = choosePipeEndpoints(interfaces, static_cast<std::uint8_t>(cls));
   if (!endpoints) return nullptr;
-  std::uint8_t endpoint =
-      name.kind == PipeKind::WritePipe ? endpoints->outEndpoint : endpoints->inEndpoint;
-  auto handle = std::make_unique<PipeHandle>(session(), std::move(device), name.kind, endpoint);
-  if (!handle->claim(endpoints->interfaceNumber, endpoints->altSetting)) return nullptr;
-  return handle;
+  auto interface = std::make_shared<OpenInterface>(session(), std::move(device), *endpoints);
+  if (!interface->claim()) return nullptr;
+  return interface;
 }
 
 }  // namespace

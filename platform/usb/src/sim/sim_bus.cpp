@@ -5,10 +5,10 @@
 #include <sys/un.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "base/folders.h"
+#include "read_limit_cap.h"
 #include "usb/pipe_path.h"
 #include "usb/sim_protocol.h"
 #include "base/unique_fd.h"
@@ -17,17 +17,8 @@ namespace platform::usb {
 
 namespace {
 
-// Tests of whole programs on the simulated bus may cap every read's wait
-// with QZ3317VT_SIM_READ_LIMIT_MS, so that a silent printer costs them a
-// moment instead of the programs' full read limit. Unset or empty: no cap.
-std::chrono::milliseconds readLimitCap(std::chrono::milliseconds limit) {
-  const char* cap = std::getenv("QZ3317VT_SIM_READ_LIMIT_MS");
-  if (cap == nullptr || *cap == '\0') return limit;
-  char* end = nullptr;
-  long value = std::strtol(cap, &end, 10);
-  if (*end != '\0' || value < 0) return limit;
-  return std::min(limit, std::chrono::milliseconds(value));
-}
+// Tests of whole programs on the simulated bus may cap every read's wait.
+constexpr const char* kReadLimitCapVariable = "QZ3317VT_SIM_READ_LIMIT_MS";
 
 using sim::Message;
 using sim::MessageType;
@@ -97,7 +88,7 @@ class SimPipeHandle : public Handle {
       fd_.reset();
       return {ReadStatus::InvalidHandle, 0};
     }
-    auto deadline = std::chrono::steady_clock::now() + std::max(readLimitCap(limit), limit.zero());
+    auto deadline = std::chrono::steady_clock::now() + std::max(cappedReadLimit(limit, kReadLimitCapVariable), limit.zero());
     while (true) {
       auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline -
                                                               std::chrono::steady_clock::now());
