@@ -93,6 +93,26 @@ TEST_F(MonitorLink, SilentPrinterCostsOneReadLimit) {
   EXPECT_EQ(exchange().find("[DRVGET]"), std::string::npos);
 }
 
+// A reply longer than the 512-byte read: as on a bulk stream, the rest of it
+// is what the next read gets, and every pass sends the request again, so
+// the replies drift behind the requests.
+TEST_F(MonitorLink, TailOfALongReplyIsTheNextPassesReply) {
+  startPrinter("fault.Features? = long-reply\n");
+  writeExchange(kUsbPort);
+  runMonitor("DRV");
+  // "Features?": pass 1 reads the first reply's head, pass 2 its tail (free
+  // text, no entry), pass 3 the second reply's head, whose seven items are
+  // stored. "SER.Features?": its passes read the second reply's tail, the
+  // third reply's head and then that reply's tail; the last pass leaves no
+  // entry, so the query fails and the sequence ends there.
+  EXPECT_EQ(requests(), sent("Version?") + sent("Features?") + sent("SER.Features?"));
+  auto file = exchange();
+  EXPECT_NE(file.find("SleepMode=15\r\nCassettePaper=Auto"), std::string::npos) << file;
+  EXPECT_NE(file.find("AvailableMemory=96MB"), std::string::npos) << file;
+  EXPECT_EQ(file.find("TotalPages"), std::string::npos) << file;
+  EXPECT_NE(file.find("STMreaddata=0"), std::string::npos) << file;
+}
+
 // Every way out of a transaction or an extra read leaves "STMreaddata" at
 // "0". Each case names a key the run still stores and one it no longer
 // reaches.
@@ -124,11 +144,13 @@ INSTANTIATE_TEST_SUITE_P(
     Table, MonitorLinkFaults,
     ::testing::Values(
         FaultCase{"fault.Features? = unplug-during-read\n", "FWVersion=", "InstalledMemory="},
-        // No zero byte in the first 512 bytes: the read keeps 512 and stops there.
-        FaultCase{"fault.Features? = long-reply\n", "AvailableMemory=", ""},
+        // A reply beyond 512 bytes: its tail is the next read's (see below).
+        FaultCase{"fault.Features? = long-reply\n", "AvailableMemory=", "TotalPages="},
         // A zero byte after the first line ends the reply there.
         FaultCase{"fault.Features? = zero-byte\n", "SleepMode=", "CassettePaper="},
-        FaultCase{"lines.Features? = 35\n", "InstalledMemory=", ""},
+        // 35 lines are 1050 bytes: the passes read 512, 512 and the last 26,
+        // which hold only the end of the last line, AvailableMemory.
+        FaultCase{"lines.Features? = 35\n", "AvailableMemory=", "InstalledMemory="},
         // An error code is no item: one further chunk is drained, the rest stored.
         FaultCase{"error.Features? = 3050\nchunks.Features? = 1\n", "TotalPages=", "InstalledMemory="},
         // Four bytes a call: "Features?" fits in three calls, "SER.Features?" not.

@@ -333,8 +333,14 @@ void SimServer::serveRead(std::uint64_t id) {
   PendingRead read = *connection.pending;
   connection.pending.reset();
   std::string bytes = front.bytes.substr(0, read.size);
-  state->queue.pop_front();
-  // The reply is taken: what it holds back is now for whichever read comes.
+  // A bulk stream: what does not fit into this read is the start of the next.
+  if (front.bytes.size() > read.size) {
+    front.bytes.erase(0, read.size);
+  } else {
+    state->queue.pop_front();
+  }
+  // The reply is taken: its tail and what it holds back are now for
+  // whichever read comes.
   for (auto& chunk : state->queue) {
     if (chunk.owner == id) chunk.owner = 0;
   }

@@ -6,10 +6,12 @@
 // taken). A read on the read pipe answers the whole buffer received so far
 // and clears it; the request is logged then. The reply, and any further
 // chunks held after it, wait in the interface's queue; a read takes one
-// queued chunk, at most its size of it (the rest of that chunk is dropped).
-// A chunk stays tied to the read it answers until that read has taken the
-// reply: when that read is cancelled or its handle closed, the reply and
-// its chunks are dropped, so a late reply never reaches a later read.
+// queued chunk, at most its size of it. What is left of a chunk longer than
+// the read stays at the front of the queue for the next read, as the rest of
+// a bulk transfer would. A chunk stays tied to the read it answers until
+// that read has taken (the start of) the reply: when that read is cancelled
+// or its handle closed first, the reply and its chunks are dropped, so a
+// late reply never reaches a later read.
 // Chunks freed that way and not read stay queued for the next read of the
 // interface, as they would on the device. A read with nothing to take
 // waits for a write.

@@ -185,9 +185,33 @@ TEST_F(SimBusTest, ManyLinesAndLongReplies) {
   auto reader = openPipe("\\PIPE01", Access::Read);
   auto writer = openPipe("\\PIPE00", Access::Write);
   writer->write(bytesOf("Version?"));
-  ReadOutcome longReply = readFrom(*reader, kGenerous, 512);
-  EXPECT_EQ(longReply.bytes.size(), 512u);
-  EXPECT_EQ(longReply.bytes.find('\0'), std::string::npos);
+  ReadOutcome head = readFrom(*reader, kGenerous, 512);
+  EXPECT_EQ(head.bytes.size(), 512u);
+  EXPECT_EQ(head.bytes.find('\0'), std::string::npos);
+  // As on a bulk stream, the rest of the reply is the next read's, even on a
+  // new handle; then nothing is left.
+  reader.reset();
+  reader = openPipe("\\PIPE01", Access::Read);
+  ReadOutcome tail = readFrom(*reader, kGenerous, 512);
+  ASSERT_EQ(tail.status, ReadStatus::Completed);
+  std::string whole = head.bytes + tail.bytes;
+  EXPECT_GT(whole.size(), 600u);
+  EXPECT_TRUE(whole.starts_with("FWVersion=V1.08;OPLVersion=2.01A;CODE=00100\r\nFILLER")) << whole;
+  EXPECT_TRUE(whole.ends_with("-\r\n")) << whole;
+  EXPECT_EQ(readFrom(*reader, kShort).status, ReadStatus::TimedOut);
+}
+
+TEST_F(SimBusTest, TailOfALongReplyIsSplitAcrossSmallReads) {
+  ASSERT_TRUE(printer_.start("reply.Status? = 0123456789\n"));
+  auto reader = openPipe("\\PIPE01", Access::Read);
+  auto writer = openPipe("\\PIPE00", Access::Write);
+  writer->write(bytesOf("Status?"));
+  std::vector<std::string> pieces;
+  for (int i = 0; i < 3; ++i) pieces.push_back(readFrom(*reader, kGenerous, 4).bytes);
+  EXPECT_EQ(pieces, (std::vector<std::string>{"0123", "4567", "89"}));
+  // A new request's reply comes after the tail, never merged into it.
+  writer->write(bytesOf("Status?"));
+  EXPECT_EQ(readFrom(*reader, kGenerous, 512).bytes, "0123456789");
 }
 
 TEST_F(SimBusTest, AcceptedSettingChangesTheModel) {
