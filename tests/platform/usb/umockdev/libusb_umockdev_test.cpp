@@ -370,7 +370,7 @@ TEST_F(LibusbOnUmockdev, HalfOpenTransactionLeavesNothingOpen) {
   start();
   ReadPipeRefused bus(*bus_);
   monitor::COrvoUsb usb(bus);
-  usb.AttachExchangeFile(root_.exchangeFile());
+  usb.attachExchangeFile(root_.exchangeFile());
   ASSERT_TRUE(usb.OpenLink());
   EXPECT_FALSE(usb.Transact("Status?", 3));
   EXPECT_FALSE(usb.linkUsable());
