@@ -4,9 +4,26 @@
 #include <algorithm>
 #include <charconv>
 
+#include "usb/sim_protocol.h"
+
 namespace printer {
 
 namespace {
+
+// The ranges the printer can serve. A status code is sent as five digits; a
+// read takes at most 512 bytes and a line holds at least one, so more lines
+// are never seen; the monitor reads at most one further chunk for each of
+// the 30 entries of a reply; a delay beyond a day is no test. All devices'
+// paths of one class travel in one list reply, a bus packet, and share half
+// of it with their hardware ids.
+constexpr long long kMaxCode = 99999;
+constexpr long long kMaxLines = 512;
+constexpr long long kMaxChunks = 30;
+constexpr long long kMaxDelayMs = 24LL * 60 * 60 * 1000;
+constexpr long long kMaxDevices = 64;
+constexpr long long kMaxPathLength =
+    static_cast<long long>(platform::usb::sim::kMaxPacket) / (2 * kMaxDevices);
+constexpr long long kMaxShortWrite = static_cast<long long>(platform::usb::sim::kMaxWritePayload);
 
 constexpr std::string_view kDefaultIds[] = {"USB\\VID_7A3C&PID_5B21&REV_0100",
                                             "USB\\VID_7A3C&PID_5B21"};
@@ -18,11 +35,19 @@ std::string_view trim(std::string_view text) {
   return text;
 }
 
-std::optional<long long> toNumber(std::string_view text) {
-  long long value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
+// The value as a whole number from `low` to `high`. A number outside that
+// range, however large, is refused with the range in `reason`; text that is
+// no number is refused as it stands.
+std::optional<long long> numberIn(std::string_view value, long long low, long long high,
+                                  std::string& reason) {
+  long long number = 0;
+  const char* last = value.data() + value.size();
+  auto [end, ec] = std::from_chars(value.data(), last, number);
+  if (end != last || end == value.data()) return std::nullopt;
+  if (ec == std::errc() && number >= low && number <= high) return number;
+  if (ec != std::errc() && ec != std::errc::result_out_of_range) return std::nullopt;
+  reason = "from " + std::to_string(low) + " to " + std::to_string(high);
+  return std::nullopt;
 }
 
 std::vector<std::string> splitList(std::string_view text, char separator) {
@@ -69,24 +94,38 @@ bool applyFaults(WordBehaviour& behaviour, std::string_view value) {
 
 // Applies a "<kind>.<word>" key; false for an unknown kind or a bad value.
 bool applyWordKey(Scenario& scenario, std::string_view kind, std::string word,
-                  std::string_view value) {
+                  std::string_view value, std::string& reason) {
   WordBehaviour& behaviour = scenario.words[word];
   if (kind == "fault") return applyFaults(behaviour, value);
   if (kind == "reply") {
     behaviour.reply = unescape(value);
     return true;
   }
-  auto number = toNumber(value);
-  if (!number || *number < 0) return false;
-  if (kind == "delay") behaviour.delay = std::chrono::milliseconds(*number);
-  else if (kind == "error") behaviour.errorCode = static_cast<int>(*number);
-  else if (kind == "lines") behaviour.lines = static_cast<int>(*number);
-  else if (kind == "chunks") behaviour.chunks = static_cast<std::size_t>(*number);
-  else return false;
-  return true;
+  if (kind == "delay") {
+    auto ms = numberIn(value, 0, kMaxDelayMs, reason);
+    if (ms) behaviour.delay = std::chrono::milliseconds(*ms);
+    return ms.has_value();
+  }
+  if (kind == "error") {
+    auto code = numberIn(value, 0, kMaxCode, reason);
+    if (code) behaviour.errorCode = static_cast<int>(*code);
+    return code.has_value();
+  }
+  if (kind == "lines") {
+    auto count = numberIn(value, 0, kMaxLines, reason);
+    if (count) behaviour.lines = static_cast<int>(*count);
+    return count.has_value();
+  }
+  if (kind == "chunks") {
+    auto count = numberIn(value, 0, kMaxChunks, reason);
+    if (count) behaviour.chunks = static_cast<std::size_t>(*count);
+    return count.has_value();
+  }
+  return false;
 }
 
-bool applyDeviceKey(DeviceSpec& device, std::string_view key, std::string_view value) {
+bool applyDeviceKey(DeviceSpec& device, std::string_view key, std::string_view value,
+                    std::string& reason) {
   if (key.starts_with("value.")) {
     device.values[std::string(key.substr(6))] = std::string(value);
     return true;
@@ -102,18 +141,23 @@ bool applyDeviceKey(DeviceSpec& device, std::string_view key, std::string_view v
   if (key == "classes") {
     device.classes.clear();
     for (const auto& item : splitList(value, ' ')) {
-      auto cls = toNumber(item);
-      if (!cls || *cls < 0 || *cls > 255) return false;
+      auto cls = numberIn(item, 0, 255, reason);
+      if (!cls) return false;
       device.classes.push_back(static_cast<std::uint8_t>(*cls));
     }
     return true;
   }
-  auto number = toNumber(value);
-  if (!number || *number < 0) return false;
-  if (key == "path-length") device.pathLength = static_cast<std::size_t>(*number);
-  else if (key == "unplugged") device.unplugged = *number != 0;
-  else return false;
-  return true;
+  if (key == "path-length") {
+    auto length = numberIn(value, 0, kMaxPathLength, reason);
+    if (length) device.pathLength = static_cast<std::size_t>(*length);
+    return length.has_value();
+  }
+  if (key == "unplugged") {
+    auto flag = numberIn(value, 0, 1, reason);
+    if (flag) device.unplugged = *flag != 0;
+    return flag.has_value();
+  }
+  return false;
 }
 
 // Applies one key; false for an unknown key or a bad value, with a reason
@@ -127,13 +171,15 @@ bool applyKey(Scenario& scenario, std::string_view key, std::string_view value,
   if (key.starts_with("device.")) {
     auto rest = key.substr(7);
     auto dot = rest.find('.');
-    auto number = toNumber(rest.substr(0, dot));
-    if (dot == std::string_view::npos || !number || *number < 1 || *number > 64) return false;
+    if (dot == std::string_view::npos) return false;
+    auto number = numberIn(rest.substr(0, dot), 1, kMaxDevices, reason);
+    if (!number) return false;
     return applyDeviceKey(deviceNumbered(scenario, static_cast<int>(*number)),
-                          rest.substr(dot + 1), value);
+                          rest.substr(dot + 1), value, reason);
   }
   if (auto dot = key.find('.'); dot != std::string_view::npos) {
-    return applyWordKey(scenario, key.substr(0, dot), std::string(key.substr(dot + 1)), value);
+    return applyWordKey(scenario, key.substr(0, dot), std::string(key.substr(dot + 1)), value,
+                        reason);
   }
   if (key == "status-name") {
     scenario.statusName = std::string(value);
@@ -147,13 +193,22 @@ bool applyKey(Scenario& scenario, std::string_view key, std::string_view value,
     scenario.tcp = parseTcpEndpoint(value, reason);
     return scenario.tcp.has_value();
   }
-  auto number = toNumber(value);
-  if (!number || *number < 0) return false;
-  if (key == "status") scenario.status = static_cast<int>(*number);
-  else if (key == "short-write") scenario.shortWrite = static_cast<std::size_t>(*number);
-  else if (key == "unplugged") scenario.unplugged = *number != 0;
-  else return false;
-  return true;
+  if (key == "status") {
+    auto code = numberIn(value, 0, kMaxCode, reason);
+    if (code) scenario.status = static_cast<int>(*code);
+    return code.has_value();
+  }
+  if (key == "short-write") {
+    auto size = numberIn(value, 0, kMaxShortWrite, reason);
+    if (size) scenario.shortWrite = static_cast<std::size_t>(*size);
+    return size.has_value();
+  }
+  if (key == "unplugged") {
+    auto flag = numberIn(value, 0, 1, reason);
+    if (flag) scenario.unplugged = *flag != 0;
+    return flag.has_value();
+  }
+  return false;
 }
 
 int hexDigit(char c) {

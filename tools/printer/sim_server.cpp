@@ -32,18 +32,39 @@ bool sameFile(const struct stat& a, const struct stat& b) {
          a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-std::optional<std::string> readFile(const std::filesystem::path& path) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+// A scenario beyond this size is no hand-written test file; refusing it
+// keeps a reload from stalling the poll loop.
+constexpr std::size_t kMaxScenarioBytes = 1 << 20;
+
+// The whole scenario file; nothing, with `error`, when it cannot be read.
+// The open never blocks (a FIFO would wait for a writer forever, with the
+// stop signals held back), and only a regular file is read.
+std::optional<std::string> readFile(const std::filesystem::path& path, std::string& error) {
+  error = "cannot read scenario " + path.string();
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return std::nullopt;
+  if (!S_ISREG(st.st_mode)) {
+    error = "scenario " + path.string() + " is not a regular file";
+    return std::nullopt;
+  }
   std::string text;
   char block[4096];
   while (true) {
     ssize_t got = ::read(fd.get(), block, sizeof block);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return std::nullopt;
-    if (got == 0) return text;
+    if (got == 0) break;
     text.append(block, static_cast<std::size_t>(got));
+    if (text.size() > kMaxScenarioBytes) {
+      error = "scenario " + path.string() + " is larger than " +
+              std::to_string(kMaxScenarioBytes) + " bytes";
+      return std::nullopt;
+    }
   }
+  error.clear();
+  return text;
 }
 
 bool hasClass(const DeviceSpec& spec, std::uint8_t cls) {
@@ -63,11 +84,8 @@ SimServer::~SimServer() {
 }
 
 std::optional<Scenario> SimServer::readScenario(std::string& error) const {
-  auto text = readFile(*scenarioFile_);
-  if (!text) {
-    error = "cannot read scenario " + scenarioFile_->string();
-    return std::nullopt;
-  }
+  auto text = readFile(*scenarioFile_, error);
+  if (!text) return std::nullopt;
   return parseScenario(*text, error);
 }
 

@@ -140,17 +140,18 @@ bool rewriteFile(const std::filesystem::path& path, const Edit& edit) {
     current = readFile(file);
     if (!current) return false;
   }
-  std::string content = edit(current);
+  std::optional<std::string> content = edit(current);
+  if (!content) return false;
   // Writing a key its current value changes no byte: the file is left as it
   // is, which spares a repeated refresh most of its rewrites.
-  if (current && content == *current) return true;
+  if (current && *content == *current) return true;
 
   // The folder lock is held until folderFd goes, after the rename.
   std::filesystem::path tempPath;
   base::UniqueFd tempFd(createTemp(file, tempPath));
   if (!tempFd.valid()) return false;
   TempFile temp(tempPath);
-  if (!writeAll(tempFd.get(), content)) return false;
+  if (!writeAll(tempFd.get(), *content)) return false;
   if (exists && !copyAttributes(tempFd.get(), old)) return false;
   if (!tempFd.close()) return false;
   return temp.renameTo(file);

@@ -21,9 +21,10 @@ namespace platform::profile::ini {
 // read. Never blocks on a lock or on a special file.
 std::optional<std::string> readFile(const std::filesystem::path& file);
 
-// Produces the new content of a file from its current content: nullopt when
-// the file does not exist yet.
-using Edit = std::function<std::string(const std::optional<std::string>& current)>;
+// Produces the new content of a file from its current content (nullopt when
+// the file does not exist yet); nullopt when the edit is refused.
+using Edit =
+    std::function<std::optional<std::string>(const std::optional<std::string>& current)>;
 
 // Called once per write. Under the folder lock: reads the file, passes its
 // content to `edit` and replaces the file with the result. A new file gets
@@ -32,8 +33,8 @@ using Edit = std::function<std::string(const std::optional<std::string>& current
 // A symbolic link is kept: the file it points to is the one rewritten.
 // Returns false, leaving the file as it was and no temporary file behind,
 // when the folder does not exist, the file is not a regular file, lacks
-// owner write permission (the read-only attribute) or cannot be read, or
-// writing or renaming fails.
+// owner write permission (the read-only attribute) or cannot be read, the
+// edit is refused, or writing or renaming fails.
 bool rewriteFile(const std::filesystem::path& file, const Edit& edit);
 
 }  // namespace platform::profile::ini

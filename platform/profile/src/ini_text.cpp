@@ -32,6 +32,59 @@ bool isLeadByte(char c) {
   return byte >= 0x81 && byte <= 0xFE;
 }
 
+bool isTrailByte(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
+}
+
+// The characters of a name, each once: in code page 936 a lead byte and its
+// trail byte come as one character (the lead byte), and a lead byte without
+// a trail byte makes the whole name fail. `accept` sees each character and
+// its index; false from it fails the name.
+template <class Accept>
+bool eachCharacter(std::string_view name, Accept accept) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (isLeadByte(name[i])) {
+      if (i + 1 == name.size() || !isTrailByte(name[i + 1])) return false;
+      if (!accept(name[i], i)) return false;
+      ++i;
+      continue;
+    }
+    if (!accept(name[i], i)) return false;
+  }
+  return true;
+}
+
+template <class Accept>
+bool eachCharacter(std::u16string_view name, Accept accept) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (!accept(name[i], i)) return false;
+  }
+  return true;
+}
+
+template <class Char>
+bool hasBlankEnd(View<Char> name) {
+  return !name.empty() && (isBlank(name.front()) || isBlank(name.back()));
+}
+
+// A double-byte character reaches `accept` as its lead byte, which is never
+// one of the ASCII characters tested here.
+template <class Char>
+bool sectionNameFits(View<Char> name) {
+  if (hasBlankEnd(name)) return false;
+  return eachCharacter(name, [](Char c, std::size_t) { return !isLineEnd(c) && c != Char(']'); });
+}
+
+template <class Char>
+bool keyNameFits(View<Char> name) {
+  if (hasBlankEnd(name)) return false;
+  return eachCharacter(name, [](Char c, std::size_t at) {
+    if (at == 0 && (c == Char(';') || c == Char('['))) return false;
+    return !isLineEnd(c) && c != Char('=');
+  });
+}
+
 // Code page 936: a double-byte character is compared exactly, so that a
 // trail byte that happens to be an ASCII letter is never folded.
 bool sameName(std::string_view a, std::string_view b) {
@@ -167,8 +220,9 @@ std::basic_string<Char> keyLine(View<Char> key, View<Char> value) {
 }
 
 template <class Char>
-std::basic_string<Char> set(View<Char> text, View<Char> section, View<Char> key,
-                            View<Char> value) {
+std::optional<std::basic_string<Char>> set(View<Char> text, View<Char> section, View<Char> key,
+                                           View<Char> value) {
+  if (!sectionNameFits(section) || !keyNameFits(key)) return std::nullopt;
   bool inSection = false;
   std::size_t insertAt = npos;
   bool insertNeedsLineEnd = false;
@@ -226,13 +280,18 @@ std::optional<std::u16string_view> findValue(std::u16string_view text,
   return find(text, section, key);
 }
 
-std::string withValue(std::string_view text, std::string_view section, std::string_view key,
-                      std::string_view value) {
+bool isSectionName(std::string_view name) { return sectionNameFits(name); }
+bool isSectionName(std::u16string_view name) { return sectionNameFits(name); }
+bool isKeyName(std::string_view name) { return keyNameFits(name); }
+bool isKeyName(std::u16string_view name) { return keyNameFits(name); }
+
+std::optional<std::string> withValue(std::string_view text, std::string_view section,
+                                     std::string_view key, std::string_view value) {
   return set(text, section, key, value);
 }
 
-std::u16string withValue(std::u16string_view text, std::u16string_view section,
-                         std::u16string_view key, std::u16string_view value) {
+std::optional<std::u16string> withValue(std::u16string_view text, std::u16string_view section,
+                                        std::u16string_view key, std::u16string_view value) {
   return set(text, section, key, value);
 }
 

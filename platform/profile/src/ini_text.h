@@ -30,6 +30,20 @@ std::optional<std::u16string_view> findValue(std::u16string_view text,
                                              std::u16string_view section,
                                              std::u16string_view key);
 
+// Whether the reader finds `name` again after the writer has put it in a
+// section header or at the start of a key line. Refused in both: a line end
+// (CR or LF) anywhere, and a blank or tab at either end, which the reader
+// trims off a key and which Windows ignores inside a header's brackets. In
+// the 8-bit form also a lead byte not followed by a trail byte (0x40-0x7E,
+// 0x80-0xFE): the reader would take the byte after the name (the header's
+// "]", the key's "=") as its trail byte. A section name holds no "]" of its
+// own (a trail byte "]" is part of a character); a key holds no "=" and does
+// not start with ";" (a comment) or "[" (a header).
+bool isSectionName(std::string_view name);
+bool isSectionName(std::u16string_view name);
+bool isKeyName(std::string_view name);
+bool isKeyName(std::u16string_view name);
+
 // `text` with `key` of `section` set to `value`, every other character kept:
 // - an existing key keeps its line up to and including its "=", and the rest
 //   of that line (before its line end) becomes `value`;
@@ -37,9 +51,11 @@ std::optional<std::u16string_view> findValue(std::u16string_view text,
 //   of the section, or after its header when it has no key;
 // - a new section becomes "[section]" CRLF "key=value" CRLF at the end.
 // A last line without its line end gets CRLF before anything is put after it.
-std::string withValue(std::string_view text, std::string_view section, std::string_view key,
-                      std::string_view value);
-std::u16string withValue(std::u16string_view text, std::u16string_view section,
-                         std::u16string_view key, std::u16string_view value);
+// nullopt, and nothing to write, when `section` or `key` is not a name the
+// reader could find again (isSectionName, isKeyName).
+std::optional<std::string> withValue(std::string_view text, std::string_view section,
+                                     std::string_view key, std::string_view value);
+std::optional<std::u16string> withValue(std::u16string_view text, std::u16string_view section,
+                                        std::u16string_view key, std::u16string_view value);
 
 }  // namespace platform::profile::ini

@@ -131,11 +131,16 @@ int getInt(const std::filesystem::path& file, std::string_view section, std::str
 
 bool writeString(const std::filesystem::path& file, std::string_view section,
                  std::string_view key, std::string_view value) {
-  return ini::rewriteFile(file, [&](const std::optional<std::string>& current) {
+  return ini::rewriteFile(file, [&](const std::optional<std::string>& current)
+                                    -> std::optional<std::string> {
     if (current && isUtf16(*current)) {
-      auto text = ini::withValue(decodeUtf16(*current), text::ansiToUtf16(section), text::ansiToUtf16(key),
-                                 text::ansiToUtf16(value));
-      return encodeUtf16(text, *current);
+      // The 8-bit names are checked as such first: a name ending in a lead
+      // byte would convert to one ending in "?" that no 8-bit caller means.
+      if (!ini::isSectionName(section) || !ini::isKeyName(key)) return std::nullopt;
+      auto text = ini::withValue(decodeUtf16(*current), text::ansiToUtf16(section),
+                                 text::ansiToUtf16(key), text::ansiToUtf16(value));
+      if (!text) return std::nullopt;
+      return encodeUtf16(*text, *current);
     }
     return ini::withValue(current.value_or(std::string()), section, key, value);
   });
@@ -156,12 +161,22 @@ int getIntW(const std::filesystem::path& file, std::u16string_view section,
 
 bool writeStringW(const std::filesystem::path& file, std::u16string_view section,
                   std::u16string_view key, std::u16string_view value) {
-  return ini::rewriteFile(file, [&](const std::optional<std::string>& current) {
+  return ini::rewriteFile(file, [&](const std::optional<std::string>& current)
+                                    -> std::optional<std::string> {
     if (current && isUtf16(*current)) {
-      return encodeUtf16(ini::withValue(decodeUtf16(*current), section, key, value), *current);
+      auto text = ini::withValue(decodeUtf16(*current), section, key, value);
+      if (!text) return std::nullopt;
+      return encodeUtf16(*text, *current);
     }
-    return ini::withValue(current.value_or(std::string()), text::utf16ToAnsi(section),
-                          text::utf16ToAnsi(key), text::utf16ToAnsi(value));
+    // An 8-bit file is read back by converting it from code page 936, so a
+    // name it cannot hold (converted to "?") would never be found again.
+    auto ansiSection = text::utf16ToAnsi(section);
+    auto ansiKey = text::utf16ToAnsi(key);
+    if (text::ansiToUtf16(ansiSection) != section || text::ansiToUtf16(ansiKey) != key) {
+      return std::nullopt;
+    }
+    return ini::withValue(current.value_or(std::string()), ansiSection, ansiKey,
+                          text::utf16ToAnsi(value));
   });
 }
 

@@ -100,6 +100,35 @@ TEST_F(Encodings, Utf16WriteToAnsiFileConvertsTo936) {
                                   "\r\n");
 }
 
+// An 8-bit file is read through code page 936, so a UTF-16 name it cannot
+// hold would be written as "?" and never be found again: refused. A UTF-16
+// file holds it.
+TEST_F(Encodings, Utf16NameOutside936IsRefusedOnAnAnsiFileOnly) {
+  writeFile(file_, "[S]\r\nk=1\r\n");
+  EXPECT_FALSE(writeStringW(file_, u"S", u"\U0001F600", u"v"));
+  EXPECT_FALSE(writeStringW(file_, u"\u0e01", u"k", u"v"));
+  EXPECT_EQ(readFile(file_), "[S]\r\nk=1\r\n");
+
+  writeFile(file_, utf16File(u"[S]\r\nk=1\r\n"));
+  ASSERT_TRUE(writeStringW(file_, u"S", u"\U0001F600", u"v"));
+  EXPECT_EQ(readW(u"S", u"\U0001F600"), u"v");
+}
+
+// The 8-bit form keeps its own name rules on a UTF-16 file, and the UTF-16
+// form its rules on either file.
+TEST_F(Encodings, RefusedNamesAreRefusedInEveryEncoding) {
+  const std::string utf16 = utf16File(u"[S]\r\nk=1\r\n");
+  writeFile(file_, utf16);
+  EXPECT_FALSE(writeString(file_, "\xE8"sv, "k", "v"));
+  EXPECT_FALSE(writeString(file_, "S", "a=b", "v"));
+  EXPECT_FALSE(writeStringW(file_, u"A]B", u"k", u"v"));
+  EXPECT_FALSE(writeStringW(file_, u"S", u"k\r", u"v"));
+  EXPECT_EQ(readFile(file_), utf16);
+  writeFile(file_, "[S]\r\n");
+  EXPECT_FALSE(writeStringW(file_, u" S", u"k", u"v"));
+  EXPECT_EQ(readFile(file_), "[S]\r\n");
+}
+
 TEST_F(Encodings, Utf16WriteMakesAnAnsiFile) {
   ASSERT_TRUE(writeStringW(file_, u"中文", u"k", u"值"));
   EXPECT_EQ(readFile(file_), "[" + std::string(kZhongWen) + "]\r\nk=" + std::string(kZhi) +

@@ -89,6 +89,81 @@ INSTANTIATE_TEST_SUITE_P(Files, WriteRules, testing::Values(
     WriteCase{"936 name with ] trail byte matches its section",
               "[\x81]]\r\nk=1\r\n", "\x81]", "k", "2", "[\x81]]\r\nk=2\r\n"}));
 
+// Names the reader could not find again once written. Before they were
+// refused, the lone lead byte E8 was written as "[\xE8]", whose "]" a reader
+// takes as E8's trail byte: the key never read back, and every further write
+// reported success and appended another copy of the section.
+struct NameCase {
+  const char* what;
+  std::string_view section;
+  std::string_view key;
+};
+
+constexpr std::string_view kBefore = "[S]\r\nk=1\r\n";
+
+class RefusedNames : public testing::TestWithParam<NameCase> {
+ protected:
+  TempFolder folder_;
+  std::filesystem::path file_ = folder_ / "x.ini";
+};
+
+TEST_P(RefusedNames, FailAndLeaveTheFileAsItWas) {
+  const NameCase& c = GetParam();
+  writeFile(file_, kBefore);
+  EXPECT_FALSE(writeString(file_, c.section, c.key, "v"));
+  EXPECT_FALSE(writeString(file_, c.section, c.key, "v")) << "a second try fails alike";
+  EXPECT_EQ(readFile(file_), kBefore);
+
+  auto fresh = folder_ / "fresh.ini";
+  EXPECT_FALSE(writeString(fresh, c.section, c.key, "v"));
+  EXPECT_FALSE(std::filesystem::exists(fresh)) << "no file is made for a refused name";
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RefusedNames, testing::Values(
+    NameCase{"section of one lone lead byte", "\xE8"sv, "k"},
+    NameCase{"section ending in a lead byte", "DRV\x81"sv, "k"},
+    NameCase{"section lead byte before a non trail byte", "\x81 S"sv, "k"},
+    NameCase{"section holding a close bracket", "A]B", "k"},
+    NameCase{"section holding CRLF", "A\r\nB", "k"},
+    NameCase{"section holding LF", "A\nB", "k"},
+    NameCase{"section holding CR", "A\rB", "k"},
+    NameCase{"section with a leading blank", " S", "k"},
+    NameCase{"section with a trailing tab", "S\t", "k"},
+    NameCase{"key ending in a lead byte", "S", "k\xE8"sv},
+    NameCase{"key holding an equals sign", "S", "a=b"},
+    NameCase{"key starting a comment", "S", ";k"},
+    NameCase{"key starting a section header", "S", "[k"},
+    NameCase{"key holding LF", "S", "k\nj"},
+    NameCase{"key with a leading blank", "S", " k"},
+    NameCase{"key with a trailing blank", "S", "k "}),
+    testing_support::CaseNameFrom<&NameCase::what>{});
+
+// Names near the refused ones that the reader does find again, each written
+// twice: the second write changes no byte.
+class AcceptedNames : public testing::TestWithParam<NameCase> {
+ protected:
+  TempFolder folder_;
+  std::filesystem::path file_ = folder_ / "x.ini";
+};
+
+TEST_P(AcceptedNames, ReadBackAndRepeatWithoutChange) {
+  const NameCase& c = GetParam();
+  writeFile(file_, kBefore);
+  ASSERT_TRUE(writeString(file_, c.section, c.key, "v"));
+  std::string once = readFile(file_);
+  EXPECT_EQ(getString(file_, c.section, c.key, "none", 64), "v");
+  ASSERT_TRUE(writeString(file_, c.section, c.key, "v"));
+  EXPECT_EQ(readFile(file_), once);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, AcceptedNames, testing::Values(
+    NameCase{"section ending in a character whose trail byte is a bracket", "\x81]"sv, "k"},
+    NameCase{"section and key of whole 936 characters", "\xd6\xd0\xce\xc4"sv, "\xbc\xfc"sv},
+    NameCase{"section with inner blank and brackets", "A [B", "k"},
+    NameCase{"key with inner blank semicolon and bracket", "S", "a ;[]b"},
+    NameCase{"empty section and key", "", ""}),
+    testing_support::CaseNameFrom<&NameCase::what>{});
+
 class WriteFixture : public testing::Test {
  protected:
   TempFolder folder_;

@@ -47,6 +47,49 @@ TEST(Scenario, ParsesKeysAndRejectsUnknownOnes) {
   }
 }
 
+// Every number of a scenario has the range the printer can serve: its last
+// value is taken, the next one and numbers beyond 64 bits are refused with
+// the range named, and so is a value below the first.
+TEST(Scenario, NumbersOutsideWhatThePrinterServesAreRefused) {
+  struct Range {
+    const char* key;
+    const char* first;
+    const char* last;
+    const char* beyond;
+  };
+  const Range ranges[] = {
+      {"status", "0", "99999", "100000"},
+      {"error.Status?", "0", "99999", "100000"},
+      {"delay.Status?", "0", "86400000", "86400001"},
+      {"lines.Features?", "0", "512", "513"},
+      {"chunks.Features?", "0", "30", "31"},
+      {"device.1.path-length", "0", "2048", "2049"},
+      {"short-write", "0", "65536", "65537"},
+      {"unplugged", "0", "1", "2"},
+      {"device.2.unplugged", "0", "1", "2"},
+      {"device.1.classes", "0", "7 255", "7 256"},
+  };
+  auto line = [](const char* key, std::string_view value) {
+    return std::string(key) + " = " + std::string(value) + "\n";
+  };
+  for (const auto& range : ranges) {
+    std::string error;
+    EXPECT_TRUE(parseScenario(line(range.key, range.first), error)) << range.key << ": " << error;
+    EXPECT_TRUE(parseScenario(line(range.key, range.last), error)) << range.key << ": " << error;
+    for (std::string_view bad : {std::string_view(range.beyond), std::string_view("-1"),
+                                 std::string_view("99999999999999999999")}) {
+      std::string text = "# a comment first\n" + line(range.key, bad);
+      EXPECT_FALSE(parseScenario(text, error)) << text;
+      std::string named = "scenario line 2: " + std::string(range.key) + " = " + std::string(bad);
+      EXPECT_NE(error.find(named), std::string::npos) << error;
+      EXPECT_NE(error.find(" to "), std::string::npos) << "range named: " << error;
+    }
+  }
+  std::string error;
+  EXPECT_FALSE(parseScenario("device.65.hwid = X\n", error));
+  EXPECT_NE(error.find("(from 1 to 64)"), std::string::npos) << error;
+}
+
 class Settings : public ::testing::Test {
  protected:
   std::string answer(std::string_view request) {

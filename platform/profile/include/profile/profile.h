@@ -24,8 +24,13 @@
 // value; a new key goes right after the last non-comment key line of its
 // section; every other byte stays as it was. A file is created when its
 // folder exists; the folder is never created. A file without owner write
-// permission (the read-only attribute) is not written. Returns false when
-// nothing was written.
+// permission (the read-only attribute) is not written. A name that the
+// reader could not find again is refused: a line end in a section or key, a
+// blank or tab at either end of one, a "]" in a section name, an "=" in a
+// key or a key starting with ";" or "[", a lead byte of code page 936 with
+// no trail byte after it, and in the UTF-16 form on an 8-bit file a
+// character that code page 936 cannot hold. Returns false when nothing was
+// written.
 //
 // Encodings: the 8-bit form passes bytes as they are (the ANSI code page,
 // 936). The UTF-16 form reads 8-bit files by converting from that code page,
