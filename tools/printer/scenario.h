@@ -60,9 +60,12 @@ std::string interfacePath(const DeviceSpec& device, std::uint8_t cls);
 // Turns the escapes \r \n \t \0 \\ and \xHH into their bytes.
 std::string unescape(std::string_view text);
 
-// Parses a scenario text. On a malformed line or an unknown key the error
-// names the line, and nothing is returned. A "tcp" address outside
-// 127.0.0.0/8 is malformed.
+// Parses a scenario text. On a malformed line, an unknown key or a number
+// outside the range the printer can serve (status codes of five digits,
+// delays up to a day, at most 512 lines, paths that fit the bus's list
+// reply, flags 0 or 1) the error names the line, and the range where one
+// was passed, and nothing is returned. A "tcp" address outside 127.0.0.0/8
+// is malformed.
 std::optional<Scenario> parseScenario(std::string_view text, std::string& error);
 
 // The scenario with no file: one default device and default values.

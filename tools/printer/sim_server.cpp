@@ -234,7 +234,10 @@ void SimServer::answerNetCommand(const TcpServer::Command& command) {
 }
 
 void SimServer::accept() {
-  int fd = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC);
+  // Non-blocking, so that a client that stops reading its replies costs its
+  // own connection (a send that would block fails) instead of freezing the
+  // poll loop, and with it every other client and the stop signals.
+  int fd = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
   if (fd < 0) return;
   Connection connection;
   connection.fd.reset(fd);
