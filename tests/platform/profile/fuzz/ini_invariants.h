@@ -5,8 +5,9 @@
 //
 // For a write of `key` in `section`:
 // - it is refused exactly when a name is one the reader could not find again;
-// - when it succeeds with a value holding no line end, the key reads back as
-//   that value (blanks trimmed, one pair of outer quotes removed);
+// and when it succeeds with a value holding no line end:
+// - the key reads back as that value (blanks trimmed, one pair of outer
+//   quotes removed);
 // - it changes no byte outside the key's line but the lines it adds, each
 //   ended by CRLF (none when the key existed, one to three otherwise);
 // - the same write again changes nothing;
@@ -136,12 +137,12 @@ void checkInvariants(std::basic_string_view<Char> text, std::basic_string_view<C
   if (!written) return;
   std::basic_string_view<Char> after(*written);
 
+  // A value with a line end is written as it is and makes lines of its own,
+  // as in Windows; the rules below are about the names.
+  if (hasLineEnd(value)) return;
   if (surelyDifferent(probeSection, section) || surelyDifferent(probeKey, key)) {
     require(owned(ini::findValue(after, probeSection, probeKey)) == probeBefore);
   }
-  // A value with a line end makes lines of its own; the driver's values
-  // never hold one, and the rules below are about the names.
-  if (hasLineEnd(value)) return;
   auto readBack = ini::findValue(after, section, key);
   require(readBack.has_value() && *readBack == readForm(value));
   requireConfinedChange(text, after, keyExisted);
