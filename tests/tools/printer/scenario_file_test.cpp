@@ -80,10 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values("status = 100000", "status = 4294967297", "error.Status? = 123456",
                     "delay.Status? = 86400001", "delay.Status? = 9223372036854775807",
                     "delay.Status? = 99999999999999999999", "lines.Status? = 10000000",
-                    "lines.Features? = 4294967297", "device.1.path-length = 1000000000000",
-                    "device.2.path-length = 2049", "short-write = 65537", "unplugged = 2",
-                    "chunks.Features? = 1000000000", "device.1.unplugged = 2", "device.1.classes = 7 256",
-                    "device.65.hwid = X"),
+                    "lines.Features? = 4294967297", "chunks.Features? = 1000000000",
+                    "device.1.path-length = 1000000000000", "device.2.path-length = 2049",
+                    "short-write = 65537", "unplugged = 2", "device.1.unplugged = 2",
+                    "device.1.classes = 7 256", "device.65.hwid = X"),
     testing_support::CaseNameFromValue{});
 
 // The largest values taken are served: a path of the longest length is
