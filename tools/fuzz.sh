@@ -21,6 +21,6 @@ run() {  # name, seconds, seed folder
   rm -rf "$work" "$work.log"
 }
 run reply_fuzz 30 "$here/tests/monitor/fuzz/corpus"
-run ini_ansi_fuzz 30 "$here/tests/platform/profile/fuzz/corpus_ansi"
+run ini_ansi_fuzz 25 "$here/tests/platform/profile/fuzz/corpus_ansi"
 run ini_utf16_fuzz 25 "$here/tests/platform/profile/fuzz/corpus_utf16"
-run codepage_fuzz 25 "$here/tests/platform/text/fuzz/corpus"
+run codepage_fuzz 20 "$here/tests/platform/text/fuzz/corpus"
