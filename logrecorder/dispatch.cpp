@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-#include "logrecorder/record_writers.h"
+#include "logrecorder/record_rows.h"
 
 namespace logrecorder {
 
@@ -12,29 +12,28 @@ namespace {
 constexpr std::size_t kWordBufferBytes = 260;
 }  // namespace
 
-RecordWriters standardWriters() {
-  return RecordWriters{writeCopyLog, writePrintLog, writePrintLogNet, writeScanLog,
-                       writeScanLogNet};
+RecordReaders standardReaders() {
+  return RecordReaders{copyLogRow, printLogRow, printLogNetRow, scanLogRow, scanLogNetRow};
 }
 
 std::string logWord(std::string_view commandLineTail) {
   return std::string(commandLineTail.substr(0, kWordBufferBytes - 1));
 }
 
-int dispatch(std::string_view commandLineTail, const RecordWriters& writers) {
+std::optional<LogRow> dispatch(std::string_view commandLineTail, const RecordReaders& readers) {
   const auto word = logWord(commandLineTail);
   // Compared in this order; the first match wins.
-  const std::array<std::pair<std::string_view, const std::function<int()>*>, 5> words{{
-      {"CopyLog", &writers.copyLog},
-      {"PrintLog", &writers.printLog},
-      {"PrintLog_NET", &writers.printLogNet},
-      {"ScanLog", &writers.scanLog},
-      {"ScanLog_NET", &writers.scanLogNet},
+  const std::array<std::pair<std::string_view, const std::function<LogRow()>*>, 5> words{{
+      {"CopyLog", &readers.copyLog},
+      {"PrintLog", &readers.printLog},
+      {"PrintLog_NET", &readers.printLogNet},
+      {"ScanLog", &readers.scanLog},
+      {"ScanLog_NET", &readers.scanLogNet},
   }};
-  for (const auto& [name, writer] : words) {
-    if (word == name) return (*writer)();
+  for (const auto& [name, reader] : words) {
+    if (word == name) return (*reader)();
   }
-  return 0;
+  return std::nullopt;
 }
 
 }  // namespace logrecorder

@@ -2,29 +2,32 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "logrecorder/log_row.h"
+
 namespace logrecorder {
 
-// The writer of each log word.
-struct RecordWriters {
-  std::function<int()> copyLog;      // "CopyLog"
-  std::function<int()> printLog;     // "PrintLog"
-  std::function<int()> printLogNet;  // "PrintLog_NET"
-  std::function<int()> scanLog;      // "ScanLog"
-  std::function<int()> scanLogNet;   // "ScanLog_NET"
+// The row reader of each log word.
+struct RecordReaders {
+  std::function<LogRow()> copyLog;      // "CopyLog"
+  std::function<LogRow()> printLog;     // "PrintLog"
+  std::function<LogRow()> printLogNet;  // "PrintLog_NET"
+  std::function<LogRow()> scanLog;      // "ScanLog"
+  std::function<LogRow()> scanLogNet;   // "ScanLog_NET"
 };
 
-// The writers of record_writers.h.
-RecordWriters standardWriters();
+// The readers of record_rows.h.
+RecordReaders standardReaders();
 
 // The word as its 260-byte buffer holds it: the first 259 bytes of the
 // command-line tail.
 std::string logWord(std::string_view commandLineTail);
 
-// Runs the writer whose word equals the word byte for byte (whole text,
-// letter case and all) and returns its result; 0 when no word matches.
-int dispatch(std::string_view commandLineTail, const RecordWriters& writers);
+// Runs the reader whose word equals the word byte for byte (whole text,
+// letter case and all) and returns its row; nullopt when no word matches.
+std::optional<LogRow> dispatch(std::string_view commandLineTail, const RecordReaders& readers);
 
 }  // namespace logrecorder

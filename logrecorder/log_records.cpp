@@ -7,9 +7,38 @@ namespace logrecorder {
 
 namespace {
 
+bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The value as the 260-unit buffer holds it, but never cut inside a
+// surrogate pair: a pair that would straddle the cut is left out whole.
+// One unit more is read than the buffer holds to see whether it does.
+std::u16string fittedText(std::u16string value) {
+  constexpr std::size_t kLongest = kTextBufferUnits - 1;
+  if (value.size() > kLongest) {
+    bool splitsPair = isHighSurrogate(value[kLongest - 1]) && isLowSurrogate(value[kLongest]);
+    value.resize(splitsPair ? kLongest - 1 : kLongest);
+  }
+  return value;
+}
+
+// A surrogate without its partner is no character, and no reader of the
+// database could decode the bytes it would become: it is stored as U+FFFD.
+std::u16string withoutLoneSurrogates(std::u16string value) {
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (isHighSurrogate(value[i]) && i + 1 < value.size() && isLowSurrogate(value[i + 1])) {
+      ++i;
+    } else if (isHighSurrogate(value[i]) || isLowSurrogate(value[i])) {
+      value[i] = u'\uFFFD';
+    }
+  }
+  return value;
+}
+
 std::u16string text(const std::filesystem::path& source, std::u16string_view section,
                     std::u16string_view key) {
-  return platform::profile::getStringW(source, section, key, u"", kTextBufferUnits);
+  auto value = platform::profile::getStringW(source, section, key, u"", kTextBufferUnits + 1);
+  return withoutLoneSurrogates(fittedText(std::move(value)));
 }
 
 int integer(const std::filesystem::path& source, std::u16string_view section,

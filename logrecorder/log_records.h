@@ -2,8 +2,9 @@
 // "PRINT", "ScanLog" and "CopyLog", read key by key in their fixed order.
 //
 // Text keys are read with an empty default into a buffer of 260 UTF-16
-// units, so a longer value arrives as its first 259 units; integer keys
-// default to 0. A missing file, section or key gives these defaults. No
+// units, so a longer value arrives as its first 259 units, or 258 where the
+// cut would split a surrogate pair; a surrogate without its partner becomes
+// U+FFFD. Integer keys default to 0. A missing file, section or key gives these defaults. No
 // value is interpreted: each is passed on as it was read.
 #pragma once
 

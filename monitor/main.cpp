@@ -6,9 +6,11 @@
 #include "monitor/core/stm_app.h"
 #include "monitor/ui/monitor_dlg.h"
 #include "base/command_line.h"
+#include "base/standard_streams.h"
 #include "usb/bus.h"
 
 int main(int argc, char** argv) {
+  platform::base::protectStandardStreams();
   // The three process-wide objects, built in this order and destroyed in
   // the reverse order.
   monitor::CStmApp app(platform::base::commandLine(argc, argv), monitor::RunStatusWindow);

@@ -1,6 +1,7 @@
 // Making the usage log database and printing its tables.
 #include "logrecorder/logdb/log_admin.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -8,6 +9,7 @@
 
 #include "logrecorder/logdb/log_schema.h"
 #include "logrecorder/record_paths.h"
+#include "logrecorder/record_spool.h"
 #include "text/codepage.h"
 #include "database/query.h"
 
@@ -75,6 +77,63 @@ void listTable(platform::database::CDaoDatabase& database, std::u16string_view t
     ++rows;
   }
   out << "(" << rows << (rows == 1 ? " row" : " rows") << ")\n";
+}
+
+namespace {
+
+constexpr std::u16string_view kTables[] = {u"PRINTDOC", u"PRINTDOC_NET", u"ScanLog",
+                                           u"ScanLog_NET", u"CopyLog"};
+
+std::string rowCount(std::uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " row" : " rows");
+}
+
+// The row count of `table`, or why there is none.
+std::string tableLine(platform::database::CDaoDatabase& database, std::u16string_view table) {
+  try {
+    platform::database::DatabaseQuery query(database, u"SELECT count(*) FROM \"" +
+                                                          std::u16string(table) + u"\"");
+    if (!query.next() || !query.row()[0]) return "no count";
+    return rowCount(std::stoull(platform::text::utf16ToUtf8(*query.row()[0])));
+  } catch (const platform::database::CDaoException& error) {
+    return "unreadable: " + platform::text::utf16ToUtf8(error.description());
+  }
+}
+
+void showSpool(std::ostream& out) {
+  logrecorder::RecordSpool spool(logrecorder::spoolFolder());
+  auto status = spool.status();
+  out << "spool: " << spool.folder().string() << '\n';
+  out << "  waiting: " << rowCount(status.waiting);
+  std::string separator = " (";
+  for (const auto& [table, count] : status.perTable) {
+    out << separator << platform::text::utf16ToUtf8(table) << ' ' << count;
+    separator = ", ";
+  }
+  out << (status.perTable.empty() ? "" : ")") << '\n';
+  out << "  dropped: " << rowCount(status.dropped) << '\n';
+  if (status.inflight) out << "  an interrupted drain is resolved by the next run\n";
+}
+
+}  // namespace
+
+bool showStatus(std::ostream& out) {
+  auto path = logrecorder::logDatabasePath();
+  bool opened = true;
+  out << "database: " << path.string() << '\n';
+  try {
+    platform::database::CDaoDatabase database;
+    database.open(path, false, true, logrecorder::kLogDatabaseConnect);
+    for (auto table : kTables) {
+      out << "  " << platform::text::utf16ToUtf8(table) << ": " << tableLine(database, table)
+          << '\n';
+    }
+  } catch (const platform::database::CDaoException& error) {
+    out << "  cannot open: " << platform::text::utf16ToUtf8(error.description()) << '\n';
+    opened = false;
+  }
+  showSpool(out);
+  return opened;
 }
 
 void exportCsv(platform::database::CDaoDatabase& database, std::u16string_view table, std::ostream& out) {

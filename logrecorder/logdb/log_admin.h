@@ -1,5 +1,6 @@
 // What `qz3317vt-logdb` does, as functions the tests call too: make the
-// usage log database, and print a table's rows as a listing or as CSV.
+// usage log database, print a table's rows as a listing or as CSV, and show
+// the state of the database and of the recorder's spool.
 // All of it goes through the platform database module with the recorder's
 // password; failures are thrown as platform::database::CDaoException.
 #pragma once
@@ -20,6 +21,13 @@ void initLogDatabase(const std::filesystem::path& file);
 // Prints the columns of `table`, then one line per row, fields separated
 // by " | ", NULL as "NULL"; then the number of rows. UTF-8.
 void listTable(platform::database::CDaoDatabase& database, std::u16string_view table, std::ostream& out);
+
+// Prints what `qz3317vt-logdb status` shows: the database's path and each
+// of the five tables' row count (or why it has none), then the spool's path,
+// the rows waiting in it by table, the count of rows it dropped, and whether
+// an interrupted drain is waiting to be resolved. False when the database
+// cannot be opened; the spool is shown all the same. UTF-8.
+bool showStatus(std::ostream& out);
 
 // Prints `table` as CSV (RFC 4180): a header line of column names, one
 // line per row, CRLF line ends, fields quoted when they hold a comma, a

@@ -1,8 +1,7 @@
 // The schema of the usage log database that `qz3317vt-logdb init` makes:
 // the five tables with the recorder's column names. Counts are integers;
-// texts carry a length, 259 characters for names and documents (the
-// longest value a record holds), 64 for times, modes and results, 32 for
-// the resolution.
+// every text column takes 259 characters, the longest value a record can
+// carry, so no value the driver leaves can make a row fail.
 #pragma once
 
 #include <string_view>

@@ -3,9 +3,10 @@
 //   qz3317vt-logdb init                 make the database with its five tables
 //   qz3317vt-logdb list TABLE           print the rows of TABLE
 //   qz3317vt-logdb export TABLE --csv   print TABLE as CSV
+//   qz3317vt-logdb status               the tables' row counts and the spool
 //
-// Exit code: 0 success, 1 database failure (described on standard error),
-// 2 usage error.
+// Exit code: 0 success, 1 database failure (described on standard error;
+// for status, on standard output with the rest), 2 usage error.
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "logrecorder/logdb/log_admin.h"
 #include "logrecorder/record_paths.h"
 #include "text/codepage.h"
+#include "base/standard_streams.h"
 #include "database/database.h"
 
 namespace {
@@ -25,7 +27,8 @@ constexpr int kUsage = 2;
 constexpr std::string_view kUsageText =
     "usage: qz3317vt-logdb init\n"
     "       qz3317vt-logdb list TABLE\n"
-    "       qz3317vt-logdb export TABLE --csv\n";
+    "       qz3317vt-logdb export TABLE --csv\n"
+    "       qz3317vt-logdb status\n";
 
 int usage() {
   std::cerr << kUsageText;
@@ -34,6 +37,7 @@ int usage() {
 
 int run(const std::vector<std::string_view>& args) {
   auto path = logrecorder::logDatabasePath();
+  if (args.size() == 1 && args[0] == "status") return logdb::showStatus(std::cout) ? kOk : kFailed;
   if (args.size() == 1 && args[0] == "init") {
     logdb::initLogDatabase(path);
     std::cout << "created " << path.string() << '\n';
@@ -56,6 +60,7 @@ int run(const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::base::protectStandardStreams();
   std::vector<std::string_view> args(argv + 1, argv + argc);
   try {
     return run(args);

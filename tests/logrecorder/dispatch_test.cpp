@@ -1,4 +1,5 @@
-// The dispatch from the command-line word, and the retries for the names.
+// The dispatch from the command-line word, the retries for the names, and
+// the surrogate rules of the record texts.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,20 +11,20 @@
 namespace logrecorder {
 namespace {
 
-// Which writer a tail runs (by its word), or "" when none does.
+// Which reader a tail runs (by its word), or "" when none does.
 std::string writerFor(std::string_view tail) {
   std::string ran;
-  auto writer = [&ran](std::string name, int result) {
-    return [&ran, name, result] {
+  auto reader = [&ran](std::u16string table, std::string name) {
+    return [&ran, table, name] {
       ran += name;
-      return result;
+      return LogRow{table, {}};
     };
   };
-  RecordWriters writers{writer("CopyLog", 11), writer("PrintLog", 12),
-                        writer("PrintLog_NET", 13), writer("ScanLog", 14),
-                        writer("ScanLog_NET", 15)};
-  int result = dispatch(tail, writers);
-  EXPECT_EQ(result == 0, ran.empty()) << "the writer's result comes back, else 0";
+  RecordReaders readers{reader(u"CopyLog", "CopyLog"), reader(u"PRINTDOC", "PrintLog"),
+                        reader(u"PRINTDOC_NET", "PrintLog_NET"), reader(u"ScanLog", "ScanLog"),
+                        reader(u"ScanLog_NET", "ScanLog_NET")};
+  auto row = dispatch(tail, readers);
+  EXPECT_EQ(!row, ran.empty()) << "the reader's row comes back, else none";
   return ran;
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "text/codepage.h"
+#include "base/standard_streams.h"
 #include "profile/profile.h"
 
 namespace {
@@ -140,6 +141,7 @@ int run(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::base::protectStandardStreams();
   auto options = parseOptions(argc, argv);
   int result = options ? run(*options) : kUsage;
   if (result == kUsage) std::fputs(kUsageText.data(), stderr);

@@ -3,15 +3,49 @@
 
 namespace platform::base {
 
+namespace {
+
+bool needsQuotes(std::string_view word, bool last) {
+  if (word.empty()) return !last;
+  return word.find_first_of(" \t\n\v\"") != std::string_view::npos;
+}
+
+// A word quoted so that the Windows argument rules give it back unchanged:
+// backslashes are doubled only where a quote follows them.
+void appendQuoted(std::string& line, std::string_view word) {
+  line += '"';
+  std::size_t backslashes = 0;
+  for (char c : word) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    line.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    line += c;
+  }
+  line.append(2 * backslashes, '\\');
+  line += '"';
+}
+
+}  // namespace
+
 std::string commandLine(int argc, const char* const* argv) {
   std::string line;
   for (int i = 0; i < argc; ++i) {
     std::string_view word = argv[i];
     if (i > 0) line += ' ';
-    bool quote = i == 0 && word.find(' ') != std::string_view::npos;
-    if (quote) line += '"';
-    line += word;
-    if (quote) line += '"';
+    if (i == 0) {
+      // The program path takes no escapes: it runs to its closing quote.
+      bool quote = word.empty() || word.find_first_of(" \t") != std::string_view::npos;
+      if (quote) line += '"';
+      line += word;
+      if (quote) line += '"';
+    } else if (needsQuotes(word, i == argc - 1)) {
+      appendQuoted(line, word);
+    } else {
+      line += word;
+    }
   }
   return line;
 }

@@ -1,9 +1,12 @@
 // Maps the Windows folders onto folders under the root.
 #include "base/folders.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <vector>
 
 namespace platform::base {
 
@@ -13,12 +16,28 @@ std::filesystem::path fromEnv(const char* name) {
   if (value == nullptr || *value == '\0') return {};
   return value;
 }
+
+// An absolute $HOME, else the home folder that the user database gives the
+// effective user; never the working directory.
+std::filesystem::path homeFolder() {
+  if (auto home = fromEnv("HOME"); home.is_absolute()) return home;
+  long hint = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(hint > 0 ? static_cast<std::size_t>(hint) : 16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+      found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+    return found->pw_dir;
+  }
+  return "/";
+}
 }  // namespace
 
 std::filesystem::path rootFolder() {
   if (auto root = fromEnv("QZ3317VT_ROOT"); !root.empty()) return root;
+  // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
   auto data = fromEnv("XDG_DATA_HOME");
-  if (data.empty()) data = fromEnv("HOME") / ".local" / "share";
+  if (!data.is_absolute()) data = homeFolder() / ".local" / "share";
   return data / "qz3317vt";
 }
 

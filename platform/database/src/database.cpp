@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <system_error>
 
@@ -46,9 +48,23 @@ std::u16string asciiText(const char* text) {
   throw CDaoException(DaoErrorKind::State, std::move(description));
 }
 
+// SQLCipher answers with its version once a key is set; any other SQLite
+// takes the key pragma as unknown and ignores it, and answers nothing.
+void requireCipher(sqlite3* db) {
+  auto statement = engine::prepare(db, u"PRAGMA cipher_version");
+  int rc = sqlite3_step(statement.get());
+  if (rc == SQLITE_ROW && sqlite3_column_bytes(statement.get(), 0) > 0) return;
+  throw CDaoException(DaoErrorKind::NotEncrypted,
+                      u"The database engine does not encrypt: it reports no cipher version, "
+                      u"so no database file is opened or written.");
+}
+
+// The pauses between two looks at a locked file; the last one repeats.
+constexpr int kBusyPauses[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+
 }  // namespace
 
-CDaoDatabase::CDaoDatabase() = default;
+CDaoDatabase::CDaoDatabase(base::Clock& clock) : clock_(clock) {}
 CDaoDatabase::~CDaoDatabase() = default;
 
 void CDaoDatabase::open(const std::filesystem::path& file, bool exclusive, bool readOnly,
@@ -85,10 +101,11 @@ void CDaoDatabase::openWith(const std::filesystem::path& file, int flags, bool e
   auto connection = std::make_unique<Connection>(raw);
   if (rc != SQLITE_OK) engine::throwError(raw, rc);
   sqlite3_extended_result_codes(raw, 1);
-  sqlite3_busy_timeout(raw, static_cast<int>(lockWait_.count()));
+  sqlite3_busy_handler(raw, &CDaoDatabase::busyWait, this);
   if (auto password = passwordOf(connect)) {
     engine::execute(raw, u"PRAGMA key = " + engine::quoted(*password, u'\''));
   }
+  requireCipher(raw);
   if (exclusive) {
     // An exclusive lock taken once is kept until the connection closes.
     engine::execute(raw, u"PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT");
@@ -104,9 +121,19 @@ void CDaoDatabase::execute(std::u16string_view sql) {
   engine::execute(ConnectionAccess::handle(*this), sql);
 }
 
-void CDaoDatabase::setLockWait(std::chrono::milliseconds wait) {
-  lockWait_ = wait;
-  if (connection_) sqlite3_busy_timeout(connection_->db, static_cast<int>(wait.count()));
+void CDaoDatabase::setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
+
+int CDaoDatabase::busyWait(void* self, int count) {
+  auto& database = *static_cast<CDaoDatabase*>(self);
+  auto now = database.clock_.now();
+  if (count == 0) database.busySince_ = now;
+  auto left = database.lockWait_ - std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       now - database.busySince_);
+  if (left.count() <= 0) return 0;
+  constexpr int kLast = static_cast<int>(std::size(kBusyPauses)) - 1;
+  std::chrono::milliseconds pause(kBusyPauses[std::min(count, kLast)]);
+  database.clock_.sleepFor(std::min(pause, left));
+  return 1;
 }
 
 void CDaoDatabase::close() {

@@ -1,6 +1,8 @@
 // SQLite result codes as CDaoExceptions; statements prepared from UTF-16.
 #include "engine.h"
 
+#include <cerrno>
+
 namespace platform::database::engine {
 
 DaoErrorKind errorKind(int resultCode) {
@@ -11,11 +13,31 @@ DaoErrorKind errorKind(int resultCode) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return DaoErrorKind::Busy;
     case SQLITE_READONLY: return DaoErrorKind::ReadOnly;
+    case SQLITE_FULL: return DaoErrorKind::DiskFull;
     case SQLITE_CONSTRAINT: return DaoErrorKind::Constraint;
     case SQLITE_ERROR: return DaoErrorKind::Statement;
     default: return DaoErrorKind::Other;
   }
 }
+
+namespace {
+
+// A failed write says why in the system's error number: no room, or a file
+// system mounted read-only.
+DaoErrorKind kindWithCause(sqlite3* db, int resultCode) {
+  auto kind = errorKind(resultCode);
+  int primary = resultCode & 0xFF;
+  if (db == nullptr || (primary != SQLITE_IOERR && primary != SQLITE_CANTOPEN)) return kind;
+  switch (sqlite3_system_errno(db)) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return DaoErrorKind::DiskFull;
+    case EROFS: return DaoErrorKind::ReadOnly;
+    default: return kind;
+  }
+}
+
+}  // namespace
 
 [[noreturn]] void throwError(sqlite3* db, int resultCode) {
   std::u16string description;
@@ -28,7 +50,7 @@ DaoErrorKind errorKind(int resultCode) {
       description += static_cast<char16_t>(static_cast<unsigned char>(*c));
     }
   }
-  throw CDaoException(errorKind(resultCode), std::move(description));
+  throw CDaoException(kindWithCause(db, resultCode), std::move(description));
 }
 
 Statement prepare(sqlite3* db, std::u16string_view sql, std::u16string_view* tail) {

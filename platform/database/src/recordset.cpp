@@ -107,12 +107,15 @@ void CDaoRecordset::setFieldValue(std::u16string_view field, std::u16string_view
   target.value = convertFieldText(target.type, target.name, value);
 }
 
-void CDaoRecordset::update() {
+void CDaoRecordset::update() { update({}); }
+
+void CDaoRecordset::update(const std::function<void(std::int64_t rowid)>& beforeCommit) {
   if (!pending_) throwState(u"There is no new record: call addNew first.");
   sqlite3* db = ConnectionAccess::handle(database_);
   Transaction transaction(db);
   checkFileLength();
-  insertPendingRow();
+  auto rowid = insertPendingRow();
+  if (beforeCommit) beforeCommit(rowid);
   transaction.commit();
   pending_ = false;
 }
@@ -136,7 +139,7 @@ void CDaoRecordset::checkFileLength() {
   }
 }
 
-void CDaoRecordset::insertPendingRow() {
+std::int64_t CDaoRecordset::insertPendingRow() {
   sqlite3* db = ConnectionAccess::handle(database_);
   std::u16string columns, parameters;
   for (const auto& field : fields_) {
@@ -158,6 +161,7 @@ void CDaoRecordset::insertPendingRow() {
     if (rc != SQLITE_OK) engine::throwError(db, rc);
   }
   engine::runToEnd(db, statement.get());
+  return sqlite3_last_insert_rowid(db);
 }
 
 void CDaoRecordset::close() {

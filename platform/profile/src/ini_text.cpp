@@ -170,7 +170,9 @@ Line<Char> readLine(View<Char> text, std::size_t begin) {
   if (content.front() == Char('[')) {
     View<Char> rest = content.substr(1);
     line.kind = LineKind::section;
-    line.name = rest.substr(0, sectionNameEnd(rest));
+    // Blanks inside the brackets are no part of the name: "[ DRVMSG ]" is
+    // section "DRVMSG", for reads and writes alike.
+    line.name = trimmed(rest.substr(0, sectionNameEnd(rest)));
     return line;
   }
   std::size_t equals = content.find(Char('='));

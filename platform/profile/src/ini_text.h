@@ -5,7 +5,8 @@
 //
 // Lines end at CR, LF or CRLF. Each line is taken with its blanks (space,
 // tab) trimmed. A line starting with ";" is a comment; one starting with "["
-// heads a section whose name runs to the first "]" or the line's end; any
+// heads a section whose name runs to the first "]" or the line's end, less
+// the blanks at either end of it; any
 // other line with "=" holds a key (trimmed text before the first "=") and
 // its value (trimmed text after it). Names match with ASCII letters
 // compared case-insensitively. Lines before the first section belong to no

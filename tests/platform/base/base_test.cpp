@@ -91,7 +91,15 @@ TEST(CommandLine, WindowsForm) {
       {{"/bin/psm", ""}, "/bin/psm ", ""},
       {{"/bin/psm"}, "/bin/psm", ""},
       {{"/bin/log", "two", "words"}, "/bin/log two words", "two words"},
-      {{"/bin/log", "ScanLog "}, "/bin/log ScanLog ", "ScanLog "},  // nothing trimmed at the end
+      {{"/bin/log", "ScanLog "}, "/bin/log \"ScanLog \"", "\"ScanLog \""},
+      // Words a Windows caller could only have passed in quotes keep them.
+      {{"/bin/log", "", "CopyLog"}, "/bin/log \"\" CopyLog", "\"\" CopyLog"},
+      {{"/bin/log", " CopyLog"}, "/bin/log \" CopyLog\"", "\" CopyLog\""},
+      {{"/bin/log", "\tCopyLog"}, "/bin/log \"\tCopyLog\"", "\"\tCopyLog\""},
+      {{"/bin/log", "a\"b"}, "/bin/log \"a\\\"b\"", "\"a\\\"b\""},
+      {{"/bin/log", "x y\\"}, "/bin/log \"x y\\\\\"", "\"x y\\\\\""},
+      {{"/bin/log", "C:\\dir\\"}, "/bin/log C:\\dir\\", "C:\\dir\\"},  // no quote follows
+      {{"/a\tb/log", "CopyLog"}, "\"/a\tb/log\" CopyLog", "CopyLog"},
   };
   for (const auto& c : cases) {
     auto line = commandLine(static_cast<int>(c.argv.size()), c.argv.data());

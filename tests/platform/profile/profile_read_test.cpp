@@ -70,6 +70,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, ReadRules, testing::Values(
     ReadCase{"# starts a value", "[S]\r\nk=#v\r\n", "S", "k", "#v"},
     ReadCase{"text after ] ignored", "[S] tail=1\r\nk=v\r\n", "S", "k", "v"},
     ReadCase{"missing ] tolerated", "[S\r\nk=v\r\n", "S", "k", "v"},
+    ReadCase{"blanks and tabs inside the brackets ignored", "[ \tDRVMSG\t ]\r\nk=v\r\n", "DRVMSG", "k", "v"},
+    ReadCase{"inner blanks of a section name kept", "[ A  B ]\r\nk=v\r\n", "A  B", "k", "v"},
     ReadCase{"name ends at the first ]", "[S]x]\r\nk=v\r\n", "S", "k", "v"},
     ReadCase{"[ in a key line starts no section", "[S]\r\nk=[T]\r\n[T]\r\nk=w\r\n", "S", "k", "[T]"},
     ReadCase{"key before any section is unreachable", "k=v\r\n[S]\r\n", "S", "k", "DEF"},

@@ -86,6 +86,9 @@ INSTANTIATE_TEST_SUITE_P(Files, WriteRules, testing::Values(
     WriteCase{"garbage bytes elsewhere stay",
               "\x01\xff\r\n[S]\r\n\x80\x81junk\r\nk=1\r\n\x1a"sv, "S", "k", "2",
               "\x01\xff\r\n[S]\r\n\x80\x81junk\r\nk=2\r\n\x1a"sv},
+    WriteCase{"a header with blanks inside its brackets is the section",
+              "[ DRVMSG ]\r\nmsgCode=1\r\n", "DRVMSG", "msgRun", "0",
+              "[ DRVMSG ]\r\nmsgCode=1\r\nmsgRun=0\r\n"},
     WriteCase{"936 name with ] trail byte matches its section",
               "[\x81]]\r\nk=1\r\n", "\x81]", "k", "2", "[\x81]]\r\nk=2\r\n"}));
 

@@ -6,8 +6,14 @@
 
 namespace platform::base {
 
-// The argv as one command line: argv[0] in double quotes when it holds a
-// blank, then every word, joined by single blanks. Later words are not quoted.
+// The argv as one command line, as Windows would have handed it over:
+// argv[0] in double quotes when it holds a blank or a tab, then every word,
+// joined by single blanks. A later word that is empty or holds a blank, a
+// tab, a line break or a double quote is put in double quotes, its quotes
+// escaped with a backslash and backslashes before a quote doubled, so the
+// Windows argument rules would split the line back into the same words.
+// An empty last word stays unquoted: it is how a caller hands over a line
+// that ends with a blank, which a mode keyword may need.
 std::string commandLine(int argc, const char* const* argv);
 
 // The tail of a command line that a Windows program's entry receives: what

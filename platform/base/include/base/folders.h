@@ -1,7 +1,9 @@
 // The folders of the Windows system drive, mapped under one root folder.
 //
 // QZ3317VT_ROOT names the folder that stands for the system drive; without it
-// the root is ${XDG_DATA_HOME:-$HOME/.local/share}/qz3317vt. Every lookup
+// the root is ${XDG_DATA_HOME:-$HOME/.local/share}/qz3317vt, where a missing
+// HOME is the home folder of the user database (or "/" when it has none), so
+// the root never depends on the working directory. Every lookup
 // reads the environment again, so a test may point a process at its own root.
 // None of these functions creates a folder.
 #pragma once

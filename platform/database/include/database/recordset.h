@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +60,12 @@ class CDaoRecordset {
   // Throws State without a pending row.
   void update();
 
+  // As update(), and once the row is in the table but before the
+  // transaction commits, calls `beforeCommit` with the row's rowid. A caller
+  // that must know after a crash whether the row went in notes the rowid
+  // there; an exception it throws rolls the row back and passes on.
+  void update(const std::function<void(std::int64_t rowid)>& beforeCommit);
+
   // Closes the recordset, discarding a pending row. A no-op when not open.
   void close();
 
@@ -72,7 +80,7 @@ class CDaoRecordset {
 
   Field& findField(std::u16string_view name);
   void checkFileLength();
-  void insertPendingRow();
+  std::int64_t insertPendingRow();
 
   CDaoDatabase& database_;
   std::u16string table_;

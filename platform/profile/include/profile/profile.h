@@ -11,7 +11,9 @@
 // blanks around keys and values are trimmed; one matching pair of outer
 // quotes (single or double) around a value is stripped; CR, LF and CRLF end
 // a line; a line whose first non-blank character is ";" is a comment; a
-// section name ends at its first "]" (a missing "]" is tolerated); lines
+// section name ends at its first "]" (a missing "]" is tolerated), and
+// blanks and tabs inside the brackets are no part of it ("[ DRVMSG ]" is
+// section "DRVMSG" for reads and writes); lines
 // before the first section and lines without "=" hold no key; of duplicate
 // keys the first wins, of duplicate sections only the first is searched.
 // A missing or unreadable file, section or key gives the default, which
