@@ -85,18 +85,59 @@ int createTemp(const std::filesystem::path& file, std::filesystem::path& created
   return -1;
 }
 
-// Gives the new file the permissions and owner of the one it replaces.
+// Gives the new file the permissions, owner and group of the one it
+// replaces; false when it cannot take them all.
 bool copyAttributes(int fd, const struct stat& old) {
-  if (::fchmod(fd, old.st_mode & 07777) != 0) return false;
   struct stat made {};
   if (::fstat(fd, &made) != 0) return false;
-  if (made.st_uid != old.st_uid || made.st_gid != old.st_gid) {
-    // Only a privileged process may hand a file to another owner; a plain
-    // user rewriting a file of its group keeps going with its own ownership,
-    // as the rewrite itself is allowed.
-    [[maybe_unused]] int ignored = ::fchown(fd, old.st_uid, old.st_gid);
+  if ((made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+      ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    return false;
+  }
+  return ::fchmod(fd, old.st_mode & 07777) == 0;
+}
+
+// Whether this process may write the file: the read-only attribute (no
+// owner write permission) is not set, and its own permissions allow it.
+bool mayWrite(const std::filesystem::path& file, const struct stat& st) {
+  return (st.st_mode & S_IWUSR) != 0 && ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool lockFile(int fd, int operation) {
+  while (::flock(fd, operation) != 0) {
+    if (errno != EINTR) return false;
   }
   return true;
+}
+
+// Rewrites the file where it is, for when it cannot be replaced as it is:
+// its folder does not let a temporary file be made, or the new file could
+// not take the old one's owner. Readers of this module take a shared lock on
+// the file while they read, and this writer an exclusive one, so none of
+// them sees the file half rewritten.
+bool rewriteInPlace(const std::filesystem::path& file, std::string_view content) {
+  base::UniqueFd fd(::open(file.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  struct stat st {};
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (!lockFile(fd.get(), LOCK_EX)) return false;
+  if (!writeAll(fd.get(), content)) return false;
+  if (::ftruncate(fd.get(), static_cast<off_t>(content.size())) != 0) return false;
+  return fd.close();
+}
+
+// Replaces the file by a new one, renamed over it, that has its permissions
+// and owner: a reader opens either file whole. False, leaving nothing
+// behind, when that cannot be done.
+bool replaceByRename(const std::filesystem::path& file, std::string_view content,
+                     const struct stat* old) {
+  std::filesystem::path tempPath;
+  base::UniqueFd tempFd(createTemp(file, tempPath));
+  if (!tempFd.valid()) return false;
+  TempFile temp(tempPath);
+  if (!writeAll(tempFd.get(), content)) return false;
+  if (old != nullptr && !copyAttributes(tempFd.get(), *old)) return false;
+  if (!tempFd.close()) return false;
+  return temp.renameTo(file);
 }
 
 // The file a write lands in: a symbolic link stays a link, and the file it
@@ -117,6 +158,9 @@ std::optional<std::string> readFile(const std::filesystem::path& file) {
   if (!fd.valid()) return std::nullopt;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  // Waits only while a writer rewrites this very file in place; a failing
+  // lock (a file system without locks) still lets the read go on.
+  lockFile(fd.get(), LOCK_SH);
   std::string content;
   if (!readAll(fd.get(), content, static_cast<std::size_t>(st.st_size))) return std::nullopt;
   return content;
@@ -136,7 +180,7 @@ bool rewriteFile(const std::filesystem::path& path, const Edit& edit) {
   bool exists = ::stat(file.c_str(), &old) == 0;
   if (!exists && errno != ENOENT) return false;
   if (exists) {
-    if (!S_ISREG(old.st_mode) || (old.st_mode & S_IWUSR) == 0) return false;
+    if (!S_ISREG(old.st_mode) || !mayWrite(file, old)) return false;
     current = readFile(file);
     if (!current) return false;
   }
@@ -146,15 +190,9 @@ bool rewriteFile(const std::filesystem::path& path, const Edit& edit) {
   // is, which spares a repeated refresh most of its rewrites.
   if (current && *content == *current) return true;
 
-  // The folder lock is held until folderFd goes, after the rename.
-  std::filesystem::path tempPath;
-  base::UniqueFd tempFd(createTemp(file, tempPath));
-  if (!tempFd.valid()) return false;
-  TempFile temp(tempPath);
-  if (!writeAll(tempFd.get(), *content)) return false;
-  if (exists && !copyAttributes(tempFd.get(), old)) return false;
-  if (!tempFd.close()) return false;
-  return temp.renameTo(file);
+  // The folder lock is held until folderFd goes, after the write.
+  if (replaceByRename(file, *content, exists ? &old : nullptr)) return true;
+  return exists && rewriteInPlace(file, *content);
 }
 
 }  // namespace platform::profile::ini

@@ -3,9 +3,10 @@
 //
 // Every call opens, reads and closes the file: nothing is cached, so each
 // call sees the latest write of any process. Writes go through a temporary
-// file and an atomic rename, serialised across processes by an advisory lock
-// on the file's folder, so a concurrent reader never sees a torn file and
-// concurrent writers of different keys all land.
+// file and an atomic rename (or, where that cannot be done, an in-place
+// rewrite under a file lock that readers respect), serialised across
+// processes by an advisory lock on the file's folder, so a concurrent reader
+// never sees a torn file and concurrent writers of different keys all land.
 //
 // Reading: sections and keys match case-insensitively (ASCII letters);
 // blanks around keys and values are trimmed; one matching pair of outer
@@ -25,14 +26,18 @@
 // CRLF first; an existing key keeps its line and spelling and takes the new
 // value; a new key goes right after the last non-comment key line of its
 // section; every other byte stays as it was. A file is created when its
-// folder exists; the folder is never created. A file without owner write
-// permission (the read-only attribute) is not written. A name that the
-// reader could not find again is refused: a line end in a section or key, a
-// blank or tab at either end of one, a "]" in a section name, an "=" in a
-// key or a key starting with ";" or "[", a lead byte of code page 936 with
-// no trail byte after it, and in the UTF-16 form on an 8-bit file a
-// character that code page 936 cannot hold. Returns false when nothing was
-// written.
+// folder exists; the folder is never created. Whether an existing file is
+// written follows the file's own permission, not its folder's: a file
+// without owner write permission (the read-only attribute) or that this
+// user may not write is never written or replaced; a file the user may
+// write in a folder the user may not is rewritten in place, still never
+// torn for a reader of this module. A rewritten file keeps its permissions
+// and owner. A name that the reader could not find again is refused: a line
+// end in a section or key, a blank or tab at either end of one, a "]" in a
+// section name, an "=" in a key or a key starting with ";" or "[", a lead
+// byte of code page 936 with no trail byte after it, and in the UTF-16 form
+// on an 8-bit file a character that code page 936 cannot hold. Returns false
+// when nothing was written.
 //
 // Encodings: the 8-bit form passes bytes as they are (the ANSI code page,
 // 936). The UTF-16 form reads 8-bit files by converting from that code page,
