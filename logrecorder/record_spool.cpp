@@ -313,7 +313,7 @@ bool RecordSpool::drain(LogDatabase& database) {
   if (auto note = readNote(folder_)) {
     // A drain was killed with this row about to commit: find out whether
     // it did.
-    if (std::filesystem::exists(folder_ / note->rowFile)) {
+    if (sequenceOf(note->rowFile) && std::filesystem::exists(folder_ / note->rowFile)) {
       auto stored = database.hasRow(note->table, note->rowid);
       if (!stored) return false;
       if (*stored && !removeFile(folder_ / note->rowFile)) return false;

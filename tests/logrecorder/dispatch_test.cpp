@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "logrecorder/dispatch.h"
+#include "logrecorder/log_records.h"
 #include "logrecorder/system_names.h"
+#include "tests/support/case_names.h"
+#include "tests/support/temp_root.h"
 
 namespace logrecorder {
 namespace {
@@ -50,6 +53,43 @@ TEST(DispatchTest, TheWordBufferHolds259Bytes) {
   EXPECT_EQ(logWord(std::string(300, 'a')), std::string(259, 'a'));
   EXPECT_EQ(logWord("PrintLog"), "PrintLog");
 }
+
+// A record text as the recorder stores it: cut to 259 units, never inside a
+// surrogate pair, and without lone surrogates.
+struct CutCase {
+  const char* what;
+  std::u16string value;
+  std::u16string stored;
+};
+
+void PrintTo(const CutCase& c, std::ostream* os) { *os << c.what; }
+
+class RecordTextTest : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(RecordTextTest, IsStoredAsAReaderCanDecodeIt) {
+  testing_support::TempRoot root;
+  auto file = root.recordFolder() / "QZ3317VTSettings.ini";
+  testing_support::writeFile(file, testing_support::utf16File(u"[ScanLog]\r\nDocName=" +
+                                                                GetParam().value + u"\r\n"));
+  EXPECT_EQ(readScanRecord(file).docName, GetParam().stored);
+}
+
+const std::u16string k258(258, u'a');
+const std::u16string kPair = u"\U00020000";  // D840 DC00
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, RecordTextTest,
+    ::testing::Values(
+        CutCase{"a pair across the cut is left out whole", k258 + kPair + u"b", k258},
+        CutCase{"a pair just before the cut is kept", k258.substr(1) + kPair + u"b",
+                k258.substr(1) + kPair},
+        CutCase{"a pair right after the cut is cut off", k258 + u"b" + kPair, k258 + u"b"},
+        CutCase{"a lone high surrogate becomes U+FFFD", u"x\xD800y", u"x\uFFFDy"},
+        CutCase{"a lone low surrogate becomes U+FFFD", u"x\xDC00", u"x\uFFFD"},
+        CutCase{"a reversed pair is two lone ones", u"\xDC00\xD800", u"\uFFFD\uFFFD"},
+        CutCase{"a high surrogate cut from its partner at the end", k258 + u"\xD840",
+                k258 + u"\uFFFD"}),
+    testing_support::CaseNameFrom<&CutCase::what>{});
 
 // Answers from a script of names, counting the calls.
 struct ScriptedNames {

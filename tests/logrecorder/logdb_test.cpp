@@ -6,6 +6,7 @@
 #include "database/database.h"
 #include "database/query.h"
 #include "text/codepage.h"
+#include "logrecorder/record_spool.h"
 #include "recorder_fixture.h"
 
 namespace recorder_test {
@@ -72,6 +73,29 @@ TEST_F(LogdbTest, ListAndExportPrintTheRowsTheRecorderAdded) {
   auto csv = logdb({"export", "CopyLog", "--csv"});
   EXPECT_EQ(csv.exitCode, 0);
   EXPECT_EQ(csv.out, "复印时间,复印页数,打印页数\r\n7:00,2,3\r\n\"say \"\"hi\"\", 八点\",1,0\r\n");
+}
+
+TEST_F(LogdbTest, StatusShowsTheTablesAndTheSpool) {
+  ASSERT_EQ(logdb({"init"}).exitCode, 0);
+  writeFile(logrecorder::settingsFile(), iniSection("CopyLog", {{"copypages", "2"}}));
+  ASSERT_EQ(record({"CopyLog"}).exitCode, 0);
+  logrecorder::RecordSpool spool(logrecorder::spoolFolder(), 2);
+  for (auto table : {u"PRINTDOC", u"CopyLog", u"CopyLog"}) {
+    ASSERT_TRUE(spool.add(logrecorder::LogRow{table, {}}));
+  }
+  auto status = logdb({"status"});
+  EXPECT_EQ(status.exitCode, 0) << status.err;
+  EXPECT_EQ(status.out, "database: " + database().string() +
+                            "\n  PRINTDOC: 0 rows\n  PRINTDOC_NET: 0 rows\n  ScanLog: 0 rows\n"
+                            "  ScanLog_NET: 0 rows\n  CopyLog: 1 row\n"
+                            "spool: " + logrecorder::spoolFolder().string() +
+                            "\n  waiting: 2 rows (CopyLog 2)\n  dropped: 1 row\n");
+
+  std::filesystem::remove(database());
+  status = logdb({"status"});
+  EXPECT_EQ(status.exitCode, 1);
+  EXPECT_NE(status.out.find("  cannot open: "), std::string::npos) << status.out;
+  EXPECT_NE(status.out.find("  waiting: 2 rows"), std::string::npos) << "the spool is shown all the same";
 }
 
 TEST_F(LogdbTest, FailuresAndUsageErrorsHaveTheirExitCodes) {

@@ -146,6 +146,10 @@ TEST_F(RecorderProcessTest, RejectedWordsRecordNothing) {
       {""},                     // an empty word
       {"PrintLog" + std::string(252, ' ')},  // a tail of 260 characters
       {"PrintLogX"},            // a longer word
+      // Words only a quoted argument carries: the tail keeps the quotes.
+      {"", "CopyLog"},
+      {" CopyLog"},
+      {"\tCopyLog"},
   };
   for (const auto& words : rejected) {
     auto run = record(words);
@@ -178,10 +182,42 @@ TEST(RecorderWithoutDatabaseTest, AMissingDatabaseAddsNothingShowsNothingCreates
   EXPECT_FALSE(std::filesystem::exists(logrecorder::logDatabasePath()));
 }
 
-// A value its column cannot take: only the scan table's shown columns tell
-// the user, once, in a warning box; no table gets a row.
+// Every text column that init makes takes the longest value a record can
+// carry: a long print result is stored, not the whole row dropped.
+TEST_F(RecorderProcessTest, TheLongestValuesFitTheDatabaseThatInitMade) {
+  std::string longest(259, 'r');
+  writeFile(logrecorder::exchangeFile(),
+            iniSection("PRINT", {{"PrintResult", std::string(100, 'r')}, {"strPrintTime", longest}}));
+  writeFile(logrecorder::settingsFile(),
+            iniSection("ScanLog", {{"Resolution", longest}, {"ScanMode", longest}}) +
+                iniSection("CopyLog", {{"time", longest}}));
+  recordQuietly("PrintLog");
+  recordQuietly("ScanLog");
+  recordQuietly("CopyLog");
+  ASSERT_EQ(rows(u"PRINTDOC").size(), 1u);
+  EXPECT_EQ(rows(u"PRINTDOC")[0][6], std::string(100, 'r'));
+  EXPECT_EQ(rows(u"ScanLog").size(), 1u);
+  EXPECT_EQ(rows(u"CopyLog").size(), 1u);
+}
+
+// A value its column cannot take (in a database with narrower columns than
+// init makes): only the scan table's shown columns tell the user, once, in a
+// warning box; no table gets a row.
 TEST_F(RecorderProcessTest, AValueTheColumnCannotTakeAddsNoRowAndOnlyScanShowsIt) {
-  std::string tooLong(40, 'x');  // 分辨率, 打印时间 and 复印时间 take far less
+  std::filesystem::remove(database());
+  {
+    platform::database::CDaoDatabase narrow;
+    narrow.create(database(), logrecorder::kLogDatabaseConnect);
+    narrow.execute(
+        u"CREATE TABLE PRINTDOC (用户名 TEXT, 计算机名 TEXT, 文件名 TEXT, 打印时间 VARCHAR(64), "
+        u"打印页数 INTEGER, 打印份数 INTEGER, 打印结果 TEXT);"
+        u"CREATE TABLE PRINTDOC_NET (用户名 TEXT);"
+        u"CREATE TABLE ScanLog (计算机名 TEXT, 计算机账户名 TEXT, 文件名 TEXT, 扫描类型 TEXT, "
+        u"扫描模式 TEXT, 分辨率 VARCHAR(32), 扫描页数 INTEGER, 扫描时间 TEXT, 扫描结果 TEXT);"
+        u"CREATE TABLE ScanLog_NET (计算机名 TEXT);"
+        u"CREATE TABLE CopyLog (复印时间 VARCHAR(64), 复印页数 INTEGER, 打印页数 INTEGER);");
+  }
+  std::string tooLong(40, 'x');  // 分辨率, 打印时间 and 复印时间 take less
   writeFile(logrecorder::exchangeFile(),
             iniSection("PRINT", {{"strPrintTime", tooLong + tooLong}}));
   writeFile(logrecorder::settingsFile(),

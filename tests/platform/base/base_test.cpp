@@ -1,12 +1,20 @@
-// Folders under the root, named locks and the Windows command line.
+// Folders under the root, named locks, the Windows command line and the
+// standard streams.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "base/command_line.h"
 #include "base/folders.h"
 #include "base/instance_lock.h"
+#include "base/standard_streams.h"
+#include "base/unique_fd.h"
+#include "tests/support/other_user.h"
 #include "tests/support/temp_root.h"
 
 namespace platform {
@@ -29,6 +37,21 @@ TEST(Folders, MapUnderTheRoot) {
   ::unsetenv("XDG_DATA_HOME");
   ::setenv("HOME", "/home/u", 1);
   EXPECT_EQ(rootFolder(), "/home/u/.local/share/qz3317vt");
+}
+
+TEST(Folders, WithoutHomeTheUserDatabaseGivesTheHomeFolder) {
+  std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::unsetenv("QZ3317VT_ROOT");
+  ::unsetenv("XDG_DATA_HOME");
+  ::unsetenv("HOME");
+  const passwd* entry = ::getpwuid(::geteuid());
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(rootFolder(), std::filesystem::path(entry->pw_dir) / ".local/share/qz3317vt");
+  ::setenv("HOME", "relative/home", 1);  // never a folder under the working directory
+  ::setenv("XDG_DATA_HOME", "relative/data", 1);
+  EXPECT_EQ(rootFolder(), std::filesystem::path(entry->pw_dir) / ".local/share/qz3317vt");
+  ::unsetenv("XDG_DATA_HOME");
+  ::setenv("HOME", home.c_str(), 1);
 }
 
 TEST(Folders, NormalAttributesGiveWritePermissionBack) {
@@ -76,6 +99,84 @@ TEST(InstanceLock, ReleasedWhenTheHolderDies) {
   ::kill(child, SIGKILL);
   ::waitpid(child, nullptr, 0);
   EXPECT_TRUE(InstanceLock::acquireWithin("L", std::chrono::seconds(5)));
+}
+
+// A lock that cannot be made lets the run go on: the caller gets a lock
+// that holds nothing, never "held".
+TEST(InstanceLock, ALockThatCannotBeMadeLetsTheRunGoOn) {
+  testing_support::TempRoot root;
+  testing_support::writeFile(root.path() / ".locks", "a file where the folder should be");
+  auto lock = InstanceLock::tryAcquire("A");
+  ASSERT_TRUE(lock);
+  EXPECT_FALSE(lock->holdsLock());
+  EXPECT_TRUE(InstanceLock::acquireWithin("A", std::chrono::seconds(30)));  // no wait either
+
+  ::setenv("QZ3317VT_ROOT", (root.path() / ".locks" / "under a file").c_str(), 1);
+  EXPECT_TRUE(InstanceLock::tryAcquire("A"));
+}
+
+// Locks are per user: another user's run neither sees this user's lock nor
+// is stopped by this user's lock files, and a folder it cannot trust (made
+// by someone else) is not used.
+TEST(InstanceLock, EachUserHasItsOwnLocks) {
+  QZ_REQUIRE_OTHER_USER();
+  testing_support::TempRoot root;
+  testing_support::openFoldersUpTo(root.path(), root.path().parent_path());
+  auto held = InstanceLock::tryAcquire("A");
+  ASSERT_TRUE(held && held->holdsLock());
+  EXPECT_EQ(std::filesystem::status(root.path() / ".locks").permissions(),
+            std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+
+  auto otherTakesIt = [] {
+    auto lock = InstanceLock::tryAcquire("A");
+    if (!lock) return 1;                 // held: someone else's lock counted
+    return lock->holdsLock() ? 0 : 2;    // 2: no lock of its own
+  };
+  EXPECT_EQ(testing_support::runAsOtherUser(otherTakesIt), 0);
+  EXPECT_EQ(testing_support::runAsOtherUser(otherTakesIt), 0) << "again, its folder exists";
+  EXPECT_FALSE(InstanceLock::tryAcquire("A")) << "this user's lock is still held";
+
+  // A folder of the other user's name that someone else made, holding a
+  // lock file that someone else holds, is not trusted: that user's run goes
+  // on without a lock rather than being stopped.
+  auto planted = root.path() / ".locks" / std::to_string(testing_support::kOtherUid);
+  std::filesystem::remove_all(planted);
+  std::filesystem::create_directory(planted);
+  platform::base::UniqueFd plantedLock(::open((planted / "B.lock").c_str(), O_RDWR | O_CREAT, 0666));
+  ASSERT_TRUE(plantedLock.valid());
+  ASSERT_EQ(::flock(plantedLock.get(), LOCK_EX), 0);
+  EXPECT_EQ(testing_support::runAsOtherUser([] {
+              auto lock = InstanceLock::tryAcquire("B");
+              return lock && !lock->holdsLock() ? 0 : 1;
+            }),
+            0);
+}
+
+TEST(StandardStreams, ClosedDescriptorsAreNeverHandedOutAndBrokenPipesDoNotKill) {
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  ::close(pipeFds[0]);  // no reader from the start
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipeFds[1], 1);  // standard output: a pipe without a reader
+    ::close(pipeFds[1]);
+    ::close(0);
+    ::close(2);
+    protectStandardStreams();
+    int opened = ::open("/dev/null", O_RDONLY);
+    if (opened <= 2) _exit(1);
+    if (::write(1, "x", 1) != -1 || errno != EPIPE) _exit(2);
+    // The handler does not survive exec: a program started from here gets
+    // the default action back.
+    struct sigaction current {};
+    ::sigaction(SIGPIPE, nullptr, &current);
+    _exit(current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN ? 0 : 3);
+  }
+  ::close(pipeFds[1]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 struct LineCase {

@@ -4,11 +4,13 @@
 
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "database/database.h"
 #include "database/query.h"
+#include "base/fake_clock.h"
 #include "database/recordset.h"
 #include "tests/support/temp_root.h"
 
@@ -181,6 +183,44 @@ TEST_F(DatabaseTest, ALockHeldByAnotherWriterIsWaitedForThenReported) {
   rs.close();
   db.close();
   EXPECT_EQ(rows().size(), 1u);
+}
+
+// The wait runs on the database's clock: a fake one lets the whole wait pass
+// at once, and it gives up only when the wait is over.
+TEST_F(DatabaseTest, TheLockWaitRunsOnTheClock) {
+  CDaoDatabase holder;
+  holder.open(file_, false, false, kConnect);
+  holder.execute(u"BEGIN IMMEDIATE");
+
+  base::FakeClock clock;
+  CDaoDatabase db(clock);
+  db.open(file_, false, false, kConnect);
+  db.setLockWait(std::chrono::seconds(30));
+  CDaoRecordset rs(db);
+  rs.open(CDaoRecordset::kOpenDynaset, u"Select * from T", 0);
+  rs.addNew();
+  EXPECT_EQ(failureOf([&] { rs.update(); }), DaoErrorKind::Busy);
+  EXPECT_EQ(clock.slept(), std::chrono::seconds(30));
+}
+
+// The rowid handed over before the commit is the new row's; an exception
+// there rolls the row back.
+TEST_F(DatabaseTest, UpdateTellsTheRowidBeforeItCommits) {
+  CDaoDatabase db;
+  db.open(file_, false, false, kConnect);
+  CDaoRecordset rs(db);
+  rs.open(CDaoRecordset::kOpenDynaset, u"Select * from T", 0);
+  rs.addNew();
+  rs.setFieldValue(u"n", u"1");
+  EXPECT_THROW(rs.update([](std::int64_t) { throw std::runtime_error("no"); }),
+               std::runtime_error);
+  std::int64_t noted = 0;
+  rs.update([&](std::int64_t rowid) { noted = rowid; });
+  DatabaseQuery query(db, u"SELECT rowid, n FROM T");
+  ASSERT_TRUE(query.next());
+  EXPECT_EQ(noted, 1);
+  EXPECT_EQ(query.row()[0], u"1");
+  EXPECT_FALSE(query.next()) << "the rolled back row is not there";
 }
 
 TEST_F(DatabaseTest, ExclusiveAndReadOnlyOpens) {

@@ -5,11 +5,14 @@
 #include "tests/support/case_names.h"
 #include <sys/stat.h>
 
+#include <sys/wait.h>
+
 #include <optional>
 #include <string>
 
 #include "base/folders.h"
 #include "profile/profile.h"
+#include "tests/support/other_user.h"
 #include "tests/support/temp_root.h"
 
 namespace {
@@ -263,6 +266,93 @@ TEST_F(WriteFixture, WrittenValuesReadBack) {
   EXPECT_EQ(getString(file_, "DRVMSG", "msgCode", "", 64), "1001");
   EXPECT_EQ(getString(file_, "DRVSPA", "Printing", "", 64), "1");
   EXPECT_EQ(readFile(file_), "[DRVMSG]\r\nmsgCode=1001\r\n[DRVSPA]\r\nPrinting=1\r\n");
+}
+
+// Whether a write may happen follows the file's own permission, for a user
+// other than the owner of the file and its folder.
+class OtherUserWrite : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing_support::canActAsOtherUser()) {
+      GTEST_SKIP() << "needs root to act as a second user (CI runs tests as root)";
+    }
+    testing_support::openFoldersUpTo(folder_.path(), folder_.path().parent_path());
+    writeFile(file_, "[S]\r\nk=1\r\n[T]\r\nend=1\r\n");
+  }
+  // Writes k=value as the second user; the write's result.
+  bool writeAsOtherUser(const std::string& value) {
+    return testing_support::runAsOtherUser(
+               [&] { return writeString(file_, "S", "k", value) ? 1 : 0; }) == 1;
+  }
+  struct stat statOf() {
+    struct stat st {};
+    EXPECT_EQ(::stat(file_.c_str(), &st), 0);
+    return st;
+  }
+  TempFolder folder_;
+  std::filesystem::path file_ = folder_ / "x.ini";
+};
+
+TEST_F(OtherUserWrite, AWritableFileInAReadOnlyFolderIsWrittenInPlace) {
+  ASSERT_EQ(::chmod(folder_.path().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(file_.c_str(), 0666), 0);
+  auto before = statOf();
+  EXPECT_TRUE(writeAsOtherUser("22"));
+  EXPECT_EQ(readFile(file_), "[S]\r\nk=22\r\n[T]\r\nend=1\r\n");
+  EXPECT_TRUE(writeAsOtherUser(""));  // shorter: the rest is cut off
+  EXPECT_EQ(readFile(file_), "[S]\r\nk=\r\n[T]\r\nend=1\r\n");
+  auto after = statOf();
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_uid, 0u);
+  EXPECT_EQ(after.st_mode & 07777, 0666u);
+}
+
+TEST_F(OtherUserWrite, AFileTheUserMayNotWriteIsNeverReplacedInAWritableFolder) {
+  ASSERT_EQ(::chmod(folder_.path().c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(file_.c_str(), 0644), 0);  // owner write set, but not for this user
+  auto before = statOf();
+  EXPECT_FALSE(writeAsOtherUser("2"));
+  EXPECT_EQ(readFile(file_), "[S]\r\nk=1\r\n[T]\r\nend=1\r\n");
+  auto after = statOf();
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_uid, 0u);
+}
+
+TEST_F(OtherUserWrite, AFileOfAnotherOwnerKeepsItsOwner) {
+  ASSERT_EQ(::chmod(folder_.path().c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(file_.c_str(), 0666), 0);
+  EXPECT_TRUE(writeAsOtherUser("3"));
+  EXPECT_EQ(readFile(file_), "[S]\r\nk=3\r\n[T]\r\nend=1\r\n");
+  auto after = statOf();
+  EXPECT_EQ(after.st_uid, 0u) << "a replacement would have belonged to the writer";
+  EXPECT_EQ(after.st_gid, 0u);
+}
+
+// In-place writes of values of changing length, read all the while: every
+// read sees the whole file, its first and its last key.
+TEST_F(OtherUserWrite, InPlaceWritesAreNeverSeenTorn) {
+  ASSERT_EQ(::chmod(folder_.path().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(file_.c_str(), 0666), 0);
+  pid_t writer = ::fork();
+  if (writer == 0) {
+    int result = testing_support::runAsOtherUser([&] {
+      for (int round = 0; round < 300; ++round) {
+        auto value = std::string(static_cast<std::size_t>(round % 7) * 500, 'v');
+        if (!writeString(file_, "S", "k", value)) return 1;
+      }
+      return 0;
+    });
+    _exit(result);
+  }
+  int torn = 0;
+  int status = 0;
+  while (::waitpid(writer, &status, WNOHANG) == 0) {
+    if (getString(file_, "T", "end", "", 8) != "1") ++torn;
+  }
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the writer failed";
+  EXPECT_EQ(torn, 0);
+  EXPECT_EQ(getString(file_, "S", "k", "", 4096), std::string(std::size_t{299 % 7 * 500}, 'v'));
 }
 
 class WinIni : public testing::Test {
