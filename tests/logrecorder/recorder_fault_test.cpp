@@ -316,7 +316,7 @@ TEST_F(RecorderFaultTest, TwoRecordsWrittenDuringAWaitAreEachStoredOnce) {
   }
   writeFile(logrecorder::exchangeFile(), iniSection("PRINT", {{"strDocmentName", "D"}}));
   lock.reset();
-  for (int pid : pids) EXPECT_EQ(waitForExit(pid), 0);
+  for (int pid : pids) EXPECT_EQ(testing_support::waitExit(pid), 0);
   std::vector<std::string> names;
   for (const auto& row : rows(u"PRINTDOC")) names.push_back(row[2]);
   std::sort(names.begin(), names.end());
@@ -339,7 +339,7 @@ TEST_F(RecorderFaultTest, AReaderHoldingTheDatabaseForSecondsCostsNoRow) {
   ASSERT_TRUE(shell.writeInput("COMMIT;\n.quit\n"));
   shell.closeInput();
   EXPECT_EQ(shell.wait(), 0);
-  EXPECT_EQ(waitForExit(pid), 0);
+  EXPECT_EQ(testing_support::waitExit(pid), 0);
   ASSERT_EQ(rows(u"PRINTDOC").size(), 1u);
   EXPECT_EQ(rows(u"PRINTDOC")[0][2], "waited");
 }
@@ -404,7 +404,7 @@ TEST_F(RecorderFaultTest, ARunKilledWhileItDrainsTheSpoolLosesAndDuplicatesNothi
       int pid = startRecorder(rootPath(), {"PrintLog"});
       waitForDrainPoint(point, spool.folder(), database(), pid);
       ::kill(pid, SIGKILL);
-      waitForExit(pid);
+      testing_support::waitExit(pid);
       auto names = storedNames();
       std::vector<std::string> keptSoFar(kept.begin(),
                                          kept.begin() + static_cast<std::ptrdiff_t>(
@@ -495,7 +495,7 @@ int recordWithBrokenStderr(const std::filesystem::path& root, const std::string&
   posix_spawn_file_actions_destroy(&actions);
   if (pipeFds[1] >= 0) ::close(pipeFds[1]);
   EXPECT_EQ(rc, 0);
-  return rc == 0 ? waitForExit(pid) : -2;
+  return rc == 0 ? testing_support::waitExit(pid) : -2;
 }
 
 class BrokenStderrTest : public RecorderFaultTest,
