@@ -6,7 +6,7 @@ JOBS      ?= $(shell nproc)
 
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   libgtest-dev libgmock-dev libbenchmark-dev libusb-1.0-0-dev umockdev libumockdev-dev \
-  libsqlcipher-dev sqlcipher libsqlite3-0 hyperfine
+  libsqlcipher-dev sqlcipher libsqlite3-0 hyperfine nlohmann-json3-dev
 
 .PHONY: deps build check test demo bench fuzz clean
 

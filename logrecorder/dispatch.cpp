@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "base/diagnostics.h"
 #include "logrecorder/record_rows.h"
 
 namespace logrecorder {
@@ -33,6 +34,9 @@ std::optional<LogRow> dispatch(std::string_view commandLineTail, const RecordRea
   for (const auto& [name, reader] : words) {
     if (word == name) return (*reader)();
   }
+  platform::base::reportProblem(
+      (word.empty() ? std::string("no log word given") : "log word \"" + word + "\" not recognised") +
+      " (exactly one of CopyLog, PrintLog, PrintLog_NET, ScanLog, ScanLog_NET); nothing recorded");
   return std::nullopt;
 }
 

@@ -27,7 +27,8 @@ RecordReaders standardReaders();
 std::string logWord(std::string_view commandLineTail);
 
 // Runs the reader whose word equals the word byte for byte (whole text,
-// letter case and all) and returns its row; nullopt when no word matches.
+// letter case and all) and returns its row; nullopt when no word matches,
+// after one line on standard error that names the word.
 std::optional<LogRow> dispatch(std::string_view commandLineTail, const RecordReaders& readers);
 
 }  // namespace logrecorder

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "base/system_names.h"
 #include "database/query.h"
 #include "database/recordset.h"
@@ -59,7 +60,13 @@ AppendOutcome LogDatabase::open() {
   try {
     database_.open(logDatabasePath(), false, false, kLogDatabaseConnect);
   } catch (const CDaoException& error) {
-    return outcomeOf(error);
+    auto outcome = outcomeOf(error);
+    platform::base::reportProblem(
+        "cannot open the usage log database " + logDatabasePath().string() + ": " +
+        platform::text::utf16ToUtf8(error.description()) +
+        (outcome == AppendOutcome::Passing ? "; the record is kept for the next run"
+                                           : "; no row added"));
+    return outcome;
   }
   return AppendOutcome::Stored;
 }

@@ -28,8 +28,13 @@ std::u16string selectAll(std::u16string_view table) {
 
 std::string csvField(const std::optional<std::u16string>& value) {
   if (!value) return {};
-  auto text = platform::text::utf16ToUtf8(*value);
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  return csvText(platform::text::utf16ToUtf8(*value));
+}
+
+}  // namespace
+
+std::string csvText(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
   std::string quoted = "\"";
   for (char c : text) {
     if (c == '"') quoted += '"';
@@ -37,8 +42,6 @@ std::string csvField(const std::optional<std::u16string>& value) {
   }
   return quoted + "\"";
 }
-
-}  // namespace
 
 void initLogDatabase(const std::filesystem::path& file) {
   std::error_code ignored;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "database/database.h"
@@ -33,5 +34,9 @@ bool showStatus(std::ostream& out);
 // line per row, CRLF line ends, fields quoted when they hold a comma, a
 // quote or a line break, NULL as an empty field. UTF-8.
 void exportCsv(platform::database::CDaoDatabase& database, std::u16string_view table, std::ostream& out);
+
+// One CSV field (RFC 4180): the text as it is, or in double quotes with
+// inner quotes doubled when it holds a comma, a quote or a line break.
+std::string csvText(std::string_view text);
 
 }  // namespace logdb

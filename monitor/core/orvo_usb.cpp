@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/diagnostics.h"
 #include "text/codepage.h"
 #include "profile/profile.h"
 
@@ -21,7 +22,22 @@ void COrvoUsb::attachExchangeFile(std::filesystem::path exchangeFile) {
 
 int COrvoUsb::OpenLink() {
   linkUsable_ = FindPrinterPath(kMaxDevicePath) ? 1 : 0;
+  if (linkUsable_ == 0) reportLinkFailure();
   return linkUsable_;
+}
+
+// Every later transaction of the run fails at once without a word, so the
+// one line says why: no printer on the bus, or one that cannot be opened.
+void COrvoUsb::reportLinkFailure() {
+  auto path = searchPrinter(kMaxDevicePath);
+  if (path.empty()) {
+    platform::base::reportProblem(
+        "no printer found: no USB printing interface of a QZ3317VT (vendor 7A3C, product 5B21)");
+  } else {
+    platform::base::reportProblem("printer found at " + path +
+                                  " but it cannot be opened (device permissions, or another "
+                                  "program holds its interface)");
+  }
 }
 
 std::string COrvoUsb::searchPrinter(std::size_t maxPathLength) {
@@ -98,6 +114,10 @@ std::size_t COrvoUsb::ReadPipe(std::span<std::uint8_t> buffer) {
       return static_cast<std::size_t>(zero - buffer.begin());
     }
     case ReadStatus::TimedOut:
+      platform::base::reportProblem("no reply from the printer within " +
+                                    std::to_string(readLimit_.count()) + " ms");
+      linkUsable_ = 0;
+      return 0;
     case ReadStatus::InvalidHandle:
       linkUsable_ = 0;
       return 0;

@@ -67,6 +67,7 @@ class COrvoUsb {
  private:
   // The printer's device path, or empty when it is not found.
   std::string searchPrinter(std::size_t maxPathLength);
+  void reportLinkFailure();
 
   platform::usb::Bus& bus_;
   std::filesystem::path exchangeFile_;

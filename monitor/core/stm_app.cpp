@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "base/diagnostics.h"
 #include "text/codepage.h"
 #include "profile/profile.h"
 
@@ -36,6 +37,24 @@ std::int32_t runModeFromKeyword(std::string_view keyword) {
   return kModeStatus;
 }
 
+namespace {
+
+// A keyword the driver does not use still runs the status window, as the
+// driver expects; the line tells a person who typed it why. An empty
+// keyword is the driver's own way of asking for "Status?" and is not
+// reported.
+void reportUnknownKeyword(std::string_view keyword) {
+  if (keyword.empty()) return;
+  for (const auto& word : kModeWords) {
+    if (word.keyword == keyword) return;
+  }
+  platform::base::reportProblem("mode keyword \"" + std::string(keyword) +
+                                "\" not recognised (INI, DRV, CMD, JBG, STM or ALE); "
+                                "running the status window as for STM");
+}
+
+}  // namespace
+
 std::int16_t portNumberFromSetting(std::string_view portSetting) {
   if (portSetting.find("USB") == std::string_view::npos) return 0;
   // Positions past the end read as the value's terminating zero.
@@ -53,6 +72,7 @@ bool CStmApp::InitInstance(COrvoUsb& usb, CPPL_W3& printer) {
 
   auto keyword = modeKeyword(commandLine_);
   runMode_ = runModeFromKeyword(keyword);
+  reportUnknownKeyword(keyword);
 
   auto port = platform::profile::getString(printer.exchangeFile(), "DRVSPA", "zPort", "NONE",
                                            kPortBuffer);
@@ -78,9 +98,9 @@ void CStmApp::runSelectedMode(CPPL_W3& printer, bool emptyKeyword) {
     case kModeAlert:
       statusWindow_(printer, {runMode_ == kModeAlert, portNumber_, emptyKeyword});
       return;
-    case kModeCommand: printer.RunCommandBatch(); return;
-    case kModeRefreshAll: printer.RefreshDeviceInfoAndStatus(); return;
-    case kModeRefreshDevice: printer.RefreshDeviceInfo(); return;
+    case kModeCommand: modeResult_ = printer.RunCommandBatch() != 0; return;
+    case kModeRefreshAll: modeResult_ = printer.RefreshDeviceInfoAndStatus(); return;
+    case kModeRefreshDevice: modeResult_ = printer.RefreshDeviceInfo(); return;
     default: return;
   }
 }

@@ -53,6 +53,11 @@ class CStmApp {
   bool InitInstance(COrvoUsb& usb, CPPL_W3& printer);
   int ExitInstance(const CPPL_W3& printer);
 
+  // Whether start-up took the single-instance lock and ran a mode.
+  bool started() const { return lock_.has_value(); }
+  // The result of the "INI", "DRV" or "CMD" mode that ran; false when none
+  // of them ran.
+  bool modeResult() const { return modeResult_; }
 
  private:
   void runSelectedMode(CPPL_W3& printer, bool emptyKeyword);
@@ -61,6 +66,7 @@ class CStmApp {
   StatusWindowRunner statusWindow_;
   std::int32_t runMode_ = 0;
   std::int16_t portNumber_ = 0;
+  bool modeResult_ = false;
   std::optional<platform::base::InstanceLock> lock_;
 };
 

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/program_info.h"
 #include "text/codepage.h"
 #include "base/standard_streams.h"
 #include "profile/profile.h"
@@ -34,6 +35,19 @@ constexpr std::string_view kUsageText =
     "       qz3317vt-ini get-int FILE SECTION KEY DEFAULT [--raw] [--utf16]\n"
     "       qz3317vt-ini set FILE SECTION KEY VALUE [--utf16]\n"
     "Options may stand anywhere after the command; \"--\" ends them.\n";
+
+constexpr std::string_view kHelpText =
+    "One profile call on an INI file, with the library and lock the programs use:\n"
+    "what a script that plays the printer driver needs.\n"
+    "  get      print a text key (DEFAULT when it is missing; --size N cuts it as a\n"
+    "           buffer of N characters would)\n"
+    "  get-int  print an integer key as the profile functions read it\n"
+    "  set      write a key (the file and section are made when missing)\n"
+    "  --raw    no line end after the value\n"
+    "  --utf16  the UTF-16 form: names and values are UTF-8 here, UTF-16 calls;\n"
+    "           without it they pass as bytes (the 8-bit form)\n"
+    "Exit code: 0 success, 1 when set wrote nothing, 2 usage error.\n"
+    "--help and --version are taken only as the whole command line.\n";
 
 struct Options {
   std::string command;
@@ -128,6 +142,10 @@ int runSet(const Options& o) {
   } else {
     written = platform::profile::writeString(o.args[0], o.args[1], o.args[2], o.args[3]);
   }
+  if (!written) {
+    std::fprintf(stderr, "qz3317vt-ini: nothing written to %s (is its folder there and writable?)\n",
+                 o.args[0].c_str());
+  }
   return written ? kOk : kNotWritten;
 }
 
@@ -142,6 +160,10 @@ int run(const Options& o) {
 
 int main(int argc, char** argv) {
   platform::base::protectStandardStreams();
+  if (platform::base::answerInfoRequest(argc, argv, "qz3317vt-ini",
+                                        std::string(kUsageText) + std::string(kHelpText))) {
+    return 0;
+  }
   auto options = parseOptions(argc, argv);
   int result = options ? run(*options) : kUsage;
   if (result == kUsage) std::fputs(kUsageText.data(), stderr);

@@ -10,10 +10,23 @@
 #include <string>
 #include <string_view>
 
+#include "base/program_info.h"
 #include "base/unique_fd.h"
 #include "tools/printer/sim_server.h"
 
 namespace {
+
+constexpr std::string_view kUsage =
+    "usage: qz3317vt-printer --root DIR [--scenario FILE]\n"
+    "The simulated QZ3317VT: serves the simulated USB bus of the root DIR (the\n"
+    "programs use it with QZ3317VT_USB=sim and QZ3317VT_ROOT=DIR), and with a\n"
+    "\"tcp\" key in the scenario its setup commands on a loopback TCP port.\n"
+    "Prints \"ready\" once it serves; ends on SIGTERM or SIGINT. The scenario FILE\n"
+    "(key = value lines) is read again whenever it is replaced. Each request word\n"
+    "goes to DIR/.usb-sim/requests.log. A root has one printer at a time: a\n"
+    "second start on a served root is refused.\n"
+    "Exit code: 0 after a stop signal, 1 when it cannot serve, 2 usage error.\n"
+    "--help and --version are taken only as the whole command line.\n";
 
 struct Options {
   std::filesystem::path root;
@@ -45,6 +58,7 @@ platform::base::UniqueFd stopSignals() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (platform::base::answerInfoRequest(argc, argv, "qz3317vt-printer", kUsage)) return 0;
   auto options = parseOptions(argc, argv);
   if (!options) {
     std::cerr << "usage: qz3317vt-printer --root DIR [--scenario FILE]\n";

@@ -80,7 +80,7 @@ SimServer::SimServer(std::filesystem::path root, std::optional<std::filesystem::
 
 SimServer::~SimServer() {
   connections_.clear();
-  if (listener_.valid()) ::unlink(socketPath_.c_str());
+  if (claim_) claim_->removeOwnSocket();
 }
 
 std::optional<Scenario> SimServer::readScenario(std::string& error) const {
@@ -158,6 +158,10 @@ bool SimServer::start(std::string& error) {
     error = "cannot make " + sim::busFolder(root_).string() + ": " + ec.message();
     return false;
   }
+  // A root has one printer: a second one would take the socket over and
+  // wipe the first one's log.
+  claim_ = BusClaim::acquire(sim::busFolder(root_), error);
+  if (!claim_) return false;
   // Each run starts a fresh request log, and only a listening run has a
   // port file.
   std::filesystem::remove(sim::requestLogPath(root_), ec);
@@ -180,6 +184,7 @@ bool SimServer::start(std::string& error) {
     return false;
   }
   listener_ = std::move(fd);
+  claim_->ownSocket(socketPath_);
   return true;
 }
 

@@ -46,6 +46,7 @@
 #include "usb/pipe_path.h"
 #include "usb/sim_protocol.h"
 #include "base/unique_fd.h"
+#include "tools/printer/bus_claim.h"
 #include "tools/printer/printer_model.h"
 #include "tools/printer/scenario.h"
 #include "tools/printer/tcp_server.h"
@@ -59,8 +60,10 @@ class SimServer {
   SimServer(const SimServer&) = delete;
   SimServer& operator=(const SimServer&) = delete;
 
-  // Reads the scenario, makes the bus folder and binds the bus socket.
-  // Returns false with a message in `error` when any step fails.
+  // Reads the scenario, makes the bus folder, claims the bus (see
+  // bus_claim.h) and binds the bus socket. Returns false with a message in
+  // `error` when any step fails; a bus that another printer serves is left
+  // untouched.
   bool start(std::string& error);
 
   // Serves until `stopFd` (a signalfd) becomes readable.
@@ -136,6 +139,7 @@ class SimServer {
   std::map<int, Device> devices_;
   std::map<std::uint64_t, Connection> connections_;
   std::uint64_t nextId_ = 1;
+  std::optional<BusClaim> claim_;
   platform::base::UniqueFd listener_;
   std::filesystem::path socketPath_;
   TcpServer tcp_;
