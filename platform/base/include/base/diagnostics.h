@@ -5,7 +5,7 @@
 // The line is "PROGRAM: TEXT" in plain text, written with one call so that
 // the lines of processes sharing a terminal or the desktop's journal never
 // mix. Nothing else changes: results, flags and exit codes stay what the
-// program gives them.
+// program gives them, and a closed standard error never ends the program.
 #pragma once
 
 #include <string_view>
