@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -39,6 +40,20 @@ std::string accountName();
 // Starts the recorder with `words` under `root` (output discarded); the pid,
 // for testing_support::waitExit.
 int startRecorder(const std::filesystem::path& root, const std::vector<std::string>& words);
+
+// The one line on standard error of a run that cannot open the database:
+// everything before the engine's description.
+inline std::string openFailurePrefix() {
+  return "QZ3317VT_EXEPrintLog: cannot open the usage log database " +
+         logrecorder::logDatabasePath().string() + ": ";
+}
+
+// No box, only the one line that names the database.
+inline void expectOpenFailureLine(const std::string& err) {
+  EXPECT_TRUE(err.starts_with(openFailurePrefix())) << err;
+  EXPECT_TRUE(err.ends_with("; no row added\n")) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
 
 class RecorderTest : public ::testing::Test {
  protected:

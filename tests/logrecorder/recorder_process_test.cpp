@@ -138,28 +138,32 @@ TEST_F(RecorderProcessTest, RejectedWordsRecordNothing) {
   writeFile(logrecorder::exchangeFile(), iniSection("PRINT", kPrintKeys));
   writeFile(logrecorder::settingsFile(),
             iniSection("ScanLog", kScanKeys) + iniSection("CopyLog", {{"copypages", "1"}}));
-  const std::vector<std::vector<std::string>> rejected = {
-      {"printlog"},             // other letter case
-      {"PrintLog "},            // a trailing blank
-      {"PrintLog", "ScanLog"},  // two words
-      {},                       // empty command line
-      {""},                     // an empty word
-      {"PrintLog" + std::string(252, ' ')},  // a tail of 260 characters
-      {"PrintLogX"},            // a longer word
-      // Words only a quoted argument carries: the tail keeps the quotes.
-      {"", "CopyLog"},
-      {" CopyLog"},
-      {"\tCopyLog"},
+  // Each run says, in one line, which word it did not take.
+  const std::string kExpected =
+      " (exactly one of CopyLog, PrintLog, PrintLog_NET, ScanLog, ScanLog_NET); nothing recorded\n";
+  const std::string kNoWord = "QZ3317VT_EXEPrintLog: no log word given" + kExpected;
+  auto notRecognised = [&](const std::string& word) {
+    return "QZ3317VT_EXEPrintLog: log word \"" + word + "\" not recognised" + kExpected;
   };
-  for (const auto& words : rejected) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> rejected = {
+      {{"printlog"}, notRecognised("printlog")},                 // other letter case
+      {{"PrintLog "}, notRecognised("PrintLog ")},               // a trailing blank
+      {{"PrintLog", "ScanLog"}, notRecognised("PrintLog ScanLog")},  // two words
+      {{}, kNoWord},                                             // empty command line
+      {{""}, kNoWord},                                           // an empty word
+      {{"PrintLog" + std::string(252, ' ')},                     // a tail of 260 characters,
+       notRecognised("PrintLog" + std::string(251, ' '))},       // cut to its 259-byte buffer
+      {{"PrintLogX"}, notRecognised("PrintLogX")},               // a longer word
+  };
+  for (const auto& [words, line] : rejected) {
     auto run = record(words);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, line);
   }
   EXPECT_EQ(allTables(), std::vector<Rows>(5));
 }
 
-TEST_F(RecorderProcessTest, AWrongPasswordAddsNothingAndShowsNothing) {
+TEST_F(RecorderProcessTest, AWrongPasswordAddsNothingAndShowsNoBox) {
   std::filesystem::remove(database());
   {
     platform::database::CDaoDatabase other;
@@ -168,17 +172,19 @@ TEST_F(RecorderProcessTest, AWrongPasswordAddsNothingAndShowsNothing) {
                   u"打印页数 INTEGER, 打印份数 INTEGER, 打印结果 TEXT)");
   }
   writeFile(logrecorder::exchangeFile(), iniSection("PRINT", kPrintKeys));
-  recordQuietly("PrintLog");
+  auto run = record({"PrintLog"});
+  EXPECT_EQ(run.exitCode, 0);
+  expectOpenFailureLine(run.err);
   EXPECT_EQ(rows(u"PRINTDOC", u";pwd=12345678"), Rows{});
 }
 
-TEST(RecorderWithoutDatabaseTest, AMissingDatabaseAddsNothingShowsNothingCreatesNothing) {
+TEST(RecorderWithoutDatabaseTest, AMissingDatabaseAddsNothingShowsNoBoxCreatesNothing) {
   testing_support::TempRoot root;
   writeFile(logrecorder::exchangeFile(), iniSection("PRINT", kPrintKeys));
   auto run = testing_support::runProgram({QZ_RECORDER, "PrintLog"},
                                          {{"QZ3317VT_ROOT", root.path().string()}});
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.err, "");
+  expectOpenFailureLine(run.err);
   EXPECT_FALSE(std::filesystem::exists(logrecorder::logDatabasePath()));
 }
 

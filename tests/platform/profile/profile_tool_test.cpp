@@ -55,7 +55,8 @@ TEST_F(Tool, SetThatWritesNothingExitsOne) {
   auto missing = (folder_ / "no" / "x.ini").string();
   RunResult set = run({"set", missing, "S", "k", "v"});
   EXPECT_EQ(set.exitCode, 1);
-  EXPECT_EQ(set.err, "");
+  EXPECT_EQ(set.err, "qz3317vt-ini: nothing written to " + missing +
+                         " (is its folder there and writable?)\n");
 }
 
 TEST_F(Tool, DoubleDashEndsOptions) {
