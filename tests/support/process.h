@@ -49,6 +49,7 @@ class BackgroundProcess {
   bool writeInput(std::string_view text);
   // Closes its standard input (end of file for the process).
   void closeInput();
+  int pid() const { return pid_; }
   // Sends SIGTERM and waits; returns the exit code (-1 for a signal).
   int terminate();
   // Waits for the process to end on its own; returns the exit code.

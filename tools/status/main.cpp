@@ -82,7 +82,7 @@ status_tool::DeviceReport collect(const monitor::CStmApp& app, monitor::COrvoUsb
   // The last transaction of the refresh was "Status?".
   const auto& entry = usb.status().entries[0];
   report.status = status_tool::PrinterStatus{
-      entry.code, platform::text::ansiToUtf8(monitor::ValueText(entry.secondText))};
+      entry.code, platform::text::ansiToUtf8(monitor::valueText(entry.secondText))};
   report.tonerRemaining = printer.fields().tonerRemaining;
   report.drumRemaining = printer.fields().drumRemaining;
   report.drvget = readSection(printer.exchangeFile(), "DRVGET", kDrvgetKeys);
