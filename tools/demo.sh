@@ -10,8 +10,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 rm -rf "$root"
 record="$root/Program Files/VARN/QZ3317VT"
-mkdir -p "$record" "$root/Windows" "$root/ProgramData/VARN/QZ3317VT" \
-  "$root/Windows/System32/spool/drivers/x64/3"
 exchange="$record/QZ3317VT_SMD.DAT"
 export QZ3317VT_ROOT=$root QZ3317VT_USB=sim
 ini() { "$bin/qz3317vt-ini" "$@"; }
@@ -23,6 +21,9 @@ show() {
     tr -d '\r' <"$file" | awk -v s="[$section]" '$0 == s {on = 1; print; next} /^\[/ {on = 0} on'
   done
 }
+
+echo "== qz3317vt-root init: the folders the driver's installation makes"
+"$bin/qz3317vt-root" init "$root"
 
 echo "== the driver sets the port"
 ini set "$exchange" DRVSPA zPort USB001
@@ -44,12 +45,21 @@ echo "== QZ3317VT_PSM INI"
 show "$root/Windows/win.ini" DRVSTM
 show "$exchange" DRVMSG DRVGET DRVSET
 
+echo "== qz3317vt-status: the same refresh, for a person"
+"$bin/qz3317vt-status"
+
 echo "== QZ3317VT_PSM DRV, after the printer's settings changed"
 # The printer reads its scenario again when the file is replaced.
 printf 'value.SleepMode = 60\nvalue.FeedOffset = -1.5\nvalue.TonerRemain = 35\n' >"$scenario.new"
 mv "$scenario.new" "$scenario"
 "$bin/QZ3317VT_PSM" DRV
 show "$exchange" DRVGET DRVSET
+
+echo "== qz3317vt-status during a paper jam"
+printf 'status = 44114\nstatus-name = Jam\nvalue.TonerRemain = 35\n' >"$scenario.new"
+mv "$scenario.new" "$scenario"
+"$bin/qz3317vt-status" >"$root/status.out" || true
+head -n 3 "$root/status.out"
 
 echo "== QZ3317VT_PSM CMD: a batch of two commands"
 ini set "$exchange" DRVCMD MaxCount 2
@@ -62,3 +72,6 @@ cat "$root/.usb-sim/requests.log"
 
 echo "== QZ3317VT_EXEPrintLog"
 bash "$here/demo_logrecorder.sh" "$build" "$root"
+
+echo "== qz3317vt-logdb summary --by user"
+"$bin/qz3317vt-logdb" summary --by user

@@ -105,6 +105,10 @@ void openForReading(platform::database::CDaoDatabase& database, const std::files
   database.open(path, false, true, logrecorder::kLogDatabaseConnect);
 }
 
+std::string counted(std::size_t count, std::string_view noun) {
+  return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
 int runSummary(const std::filesystem::path& path, const SummaryRequest& request) {
   platform::database::CDaoDatabase database;
   openForReading(database, path);
@@ -115,12 +119,13 @@ int runSummary(const std::filesystem::path& path, const SummaryRequest& request)
     logdb::printSummaryTable(summary, request.group, std::cout);
   }
   if (summary.undatedLeftOut > 0) {
-    std::cerr << "qz3317vt-logdb: " << summary.undatedLeftOut
-              << " rows without a readable date left out of the range\n";
+    std::cerr << "qz3317vt-logdb: " << counted(summary.undatedLeftOut, "row")
+              << " without a readable date left out of the range\n";
   }
   if (summary.unreadablePages > 0) {
-    std::cerr << "qz3317vt-logdb: " << summary.unreadablePages
-              << " page counts that are not numbers counted as 0\n";
+    std::cerr << "qz3317vt-logdb: " << counted(summary.unreadablePages, "page count")
+              << " that " << (summary.unreadablePages == 1 ? "is" : "are")
+              << " not a number counted as 0\n";
   }
   return kOk;
 }
