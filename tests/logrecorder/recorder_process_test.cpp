@@ -178,6 +178,17 @@ TEST_F(RecorderProcessTest, AWrongPasswordAddsNothingAndShowsNoBox) {
   EXPECT_EQ(rows(u"PRINTDOC", u";pwd=12345678"), Rows{});
 }
 
+// The driver's installation makes the record folder; without it the row
+// is still written, with empty values, and one line says why.
+TEST_F(RecorderProcessTest, AMissingRecordFolderIsOneLineAndAnEmptyRow) {
+  std::filesystem::remove_all(logrecorder::recordFolder());
+  auto run = record({"CopyLog"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "QZ3317VT_EXEPrintLog: record folder missing: " +
+                         logrecorder::recordFolder().string() + " (a record is read as empty values)\n");
+  EXPECT_EQ(rows(u"CopyLog"), (Rows{{"", "0", "0"}}));
+}
+
 TEST(RecorderWithoutDatabaseTest, AMissingDatabaseAddsNothingShowsNoBoxCreatesNothing) {
   testing_support::TempRoot root;
   writeFile(logrecorder::exchangeFile(), iniSection("PRINT", kPrintKeys));

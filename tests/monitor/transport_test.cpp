@@ -2,6 +2,8 @@
 // whole transactions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_usb_bus.h"
 #include "monitor/core/orvo_usb.h"
 #include "profile/profile.h"
@@ -67,6 +69,35 @@ TEST_F(Transport, SearchFailures) {
   COrvoUsb link(local);
   EXPECT_EQ(link.OpenLink(), 1) << "a path of exactly 260 characters is accepted";
   EXPECT_TRUE(link.IsPrinterPresent());
+}
+
+// The one line on standard error says which step failed.
+TEST_F(Transport, AFailedOpenSaysWhyInOneLine) {
+  struct Case {
+    const char* what;
+    std::optional<std::vector<DeviceEntry>> devices;
+    bool opensFail;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"no device", std::vector<DeviceEntry>{}, false,
+       ": no printer found: no USB printing interface of a QZ3317VT (vendor 7A3C, product 5B21)\n"},
+      {"test open fails", std::vector<DeviceEntry>{{{FakeUsbBus::kPrinterId}, std::string("usb:1-2:1.0")}},
+       true,
+       ": printer found at usb:1-2:1.0 but it cannot be opened (device permissions, or another "
+       "program holds its interface)\n"},
+  };
+  for (const auto& c : cases) {
+    FakeUsbBus local;
+    local.devices = c.devices;
+    local.opensFail = c.opensFail;
+    COrvoUsb link(local);
+    ::testing::internal::CaptureStderr();
+    link.OpenLink();
+    auto said = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(said.ends_with(c.said)) << c.what << ": " << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.what;
+  }
 }
 
 TEST_F(Transport, PresenceLeavesTheLinkAlone) {
