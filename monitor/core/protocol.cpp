@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "base/diagnostics.h"
+
 namespace monitor {
 
 namespace {
@@ -38,6 +40,10 @@ bool COrvoUsb::Transact(std::string_view request, int repeatCount) {
     ClosePipes();
     linkUsable_ = 0;
     writeReadDataFlag(false);
+    // The link stays down for the rest of the run, so this is said once.
+    platform::base::reportProblem(
+        "cannot open the printer's pipes: another program holds its interface (a print job?), "
+        "or it went away");
     return false;
   }
   status_.count = 0;

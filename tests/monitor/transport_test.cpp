@@ -100,6 +100,22 @@ TEST_F(Transport, AFailedOpenSaysWhyInOneLine) {
   }
 }
 
+// A printer that is found but whose pipes cannot be opened (the print
+// system holds the interface during a job) is said once, however many
+// transactions the run still tries.
+TEST_F(Transport, PipesThatDoNotOpenAreOneLine) {
+  ASSERT_EQ(usb.OpenLink(), 1);
+  bus.opensFail = true;
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(usb.Transact("Version?", 3));
+  EXPECT_FALSE(usb.Transact("Features?", 3));
+  auto said = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(said.ends_with(": cannot open the printer's pipes: another program holds its "
+                             "interface (a print job?), or it went away\n"))
+      << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+}
+
 TEST_F(Transport, PresenceLeavesTheLinkAlone) {
   EXPECT_TRUE(usb.IsPrinterPresent());
   EXPECT_FALSE(usb.linkUsable());
