@@ -147,13 +147,17 @@ TEST_F(RecorderProcessTest, RejectedWordsRecordNothing) {
   };
   const std::vector<std::pair<std::vector<std::string>, std::string>> rejected = {
       {{"printlog"}, notRecognised("printlog")},                 // other letter case
-      {{"PrintLog "}, notRecognised("PrintLog ")},               // a trailing blank
+      {{"PrintLog "}, notRecognised("\"PrintLog \"")},           // a trailing blank
       {{"PrintLog", "ScanLog"}, notRecognised("PrintLog ScanLog")},  // two words
       {{}, kNoWord},                                             // empty command line
       {{""}, kNoWord},                                           // an empty word
-      {{"PrintLog" + std::string(252, ' ')},                     // a tail of 260 characters,
-       notRecognised("PrintLog" + std::string(251, ' '))},       // cut to its 259-byte buffer
+      {{"PrintLog" + std::string(252, ' ')},                     // a quoted tail of 261 characters,
+       notRecognised("\"PrintLog" + std::string(250, ' '))},       // cut to its 259-byte buffer
       {{"PrintLogX"}, notRecognised("PrintLogX")},               // a longer word
+      // Words only a quoted argument carries: the tail keeps the quotes.
+      {{"", "CopyLog"}, notRecognised("\"\" CopyLog")},
+      {{" CopyLog"}, notRecognised("\" CopyLog\"")},
+      {{"\tCopyLog"}, notRecognised("\"\tCopyLog\"")},
   };
   for (const auto& [words, line] : rejected) {
     auto run = record(words);
