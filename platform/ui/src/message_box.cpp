@@ -1,29 +1,19 @@
-// Message boxes without a desktop: caption and text go to standard error.
+// Message boxes go to the process's dialog host unless a test set a host.
 #include "ui/message_box.h"
 
-#include <cstdio>
+#include "ui/host.h"
 
 namespace platform::ui {
 
 namespace {
-
-class StderrHost final : public MessageBoxHost {
- public:
-  void show(const MessageBoxRequest& request) override {
-    const char* kind = request.icon == MessageIcon::Error ? "error" : "warning";
-    std::fprintf(stderr, "[message box, %s] %s\n%s\n", kind, request.caption.c_str(),
-                 request.text.c_str());
-    std::fflush(stderr);
-  }
-};
-
-StderrHost defaultHost;
-MessageBoxHost* currentHost = &defaultHost;
-
+MessageBoxHost* installedHost = nullptr;
 }  // namespace
 
-void showMessageBox(const MessageBoxRequest& request) { currentHost->show(request); }
+void showMessageBox(const MessageBoxRequest& request) {
+  if (installedHost != nullptr) return installedHost->show(request);
+  host().show(request);
+}
 
-void setMessageBoxHost(MessageBoxHost* host) { currentHost = host ? host : &defaultHost; }
+void setMessageBoxHost(MessageBoxHost* host) { installedHost = host; }
 
 }  // namespace platform::ui

@@ -1,8 +1,13 @@
-// Modal message boxes.
+// Modal message boxes: the one contract for every box the programs show.
 //
-// A box blocks its caller until it is closed. Without a desktop front end the
-// default host writes caption and text to standard error and returns at once.
-// Tests install a host of their own to see what was shown.
+// A box blocks its caller until it is closed; it has one OK button. The box
+// goes to the process's dialog host (ui/host.h), or to a host a test set.
+// The headless host writes it where a person reads it: as a "message" line
+// of its output while one of its windows is open, and otherwise to standard
+// error in the form
+//   [message box, error|warning] CAPTION
+//   TEXT
+// and returns at once.
 #pragma once
 
 #include <string>
@@ -28,8 +33,9 @@ class MessageBoxHost {
 // Shows a box through the current host.
 void showMessageBox(const MessageBoxRequest& request);
 
-// Replaces the host for the rest of the process; nullptr restores the
-// default. The caller keeps ownership and keeps the host alive while it is set.
+// Replaces the box host for the rest of the process; nullptr returns to the
+// dialog host. The caller keeps ownership and keeps the host alive while it
+// is set.
 void setMessageBoxHost(MessageBoxHost* host);
 
 }  // namespace platform::ui

@@ -1,0 +1,70 @@
+// Templates the programs hand to the framework: a dialog with its controls,
+// a pop-up menu, and images for pictures and icons. A template is plain data
+// owned by the program; the framework and the hosts only carry it out.
+//
+// All texts are UTF-8. In control texts an "&" marks the next character as
+// the control's access key ("&&" is a literal "&"); hosts show or ignore the
+// mark as their toolkit does, and report texts as they were set.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/geometry.h"
+
+namespace platform::ui {
+
+enum class ControlKind {
+  StaticText,
+  GroupBox,
+  PushButton,
+  DefaultPushButton,  // the button that the Enter key activates
+  OwnerDrawnButton,   // drawn by the dialog on each paint request
+};
+
+struct ControlTemplate {
+  int id = 0;
+  ControlKind kind = ControlKind::StaticText;
+  Rect units;  // position and size in dialog units
+  std::string text;
+  bool visible = true;
+  bool enabled = true;
+  bool tabStop = false;
+  bool startsGroup = false;
+};
+
+// The controls are in tab order.
+struct DialogTemplate {
+  int id = 0;
+  std::string caption;
+  Size units;  // client area in dialog units
+  std::string fontName;
+  int fontPoints = 8;
+  bool minimiseBox = false;
+  bool contextHelp = false;
+  std::vector<ControlTemplate> controls;
+};
+
+struct MenuItem {
+  int commandId = 0;
+  std::string text;
+};
+
+// A pop-up menu: its own title (not shown when the menu pops up) and items.
+struct MenuTemplate {
+  int id = 0;
+  std::string title;
+  std::vector<MenuItem> items;
+};
+
+// A picture or icon in 32-bit 0xAARRGGBB pixels, rows from the top. The id
+// names the resource it came from, so a host without a screen can report it.
+struct Image {
+  int id = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // width * height
+};
+
+}  // namespace platform::ui

@@ -1,0 +1,145 @@
+// The headless dialog host: a complete host without a screen, for tests and
+// for machines without a display. It keeps every control's state, takes its
+// events as text lines (from a descriptor, or handed to dispatch() by a
+// test) and writes every visible change as one text line. The README's
+// section on the headless host documents both line forms for people.
+//
+// Input lines (words separated by blanks; empty lines and lines starting
+// with "#" are skipped):
+//   tick [N]        driven ticks only: N times (default 1), move the clock to
+//                   the earliest timer deadline and fire the due timers
+//   click ID        click push button or owner-drawn button ID
+//   key esc|enter   Esc sends the cancel command; Enter the default button's
+//                   command (the OK command without a default button)
+//   close           the title bar's close button
+//   minimise        the title bar's minimise button
+//   icon dblclick|click|rclick [ID]   mouse on the notification icon (ID:
+//                   the only icon when left out); click is a left press and
+//                   release, rclick a right press and release
+//   pick ID         choose item ID of the open pop-up menu
+//   dismiss         close the open pop-up menu without a choice
+//   dump            write the whole state: window, every control, icon
+//   sync [TOKEN]    write "sync TOKEN": everything before it has been handled
+// A user can reach only what shows: clicks, keys, close and minimise need
+// the window shown, a click needs the control shown and enabled. Any input
+// but tick, pick, dismiss, dump and sync first closes an open menu, as a
+// click elsewhere does. A refused line writes "error ...".
+//
+// Output lines, written after each input line and each timer firing for
+// what changed, in this order (TEXT is in double quotes with \\, \", \r,
+// \n, \t and \xHH escapes):
+//   dialog ID TEXT WIDTHxHEIGHT   a window was made (client pixels)
+//   window shown|hidden|minimised
+//   position X Y                  outer top left corner, screen pixels
+//   topmost on|off
+//   control ID shown|hidden
+//   control ID enabled|disabled
+//   text ID TEXT
+//   colour ID R G B               text colour a static control paints with
+//   picture ID IMAGE X Y W H      what an owner-drawn control painted
+//   picture ID none
+//   icon added ID TEXT | icon changed ID TEXT | icon removed ID
+//   menu open X Y (ID TEXT)...    | menu closed
+//   message error|warning TEXT TEXT   a message box (caption, text)
+//   end RESULT                    the modal run ended (-1 after a quit)
+//   sync TOKEN | error WHAT
+// Painting happens while the window shows, after an event that invalidated
+// the window or showed it.
+//
+// Screen: 1920 x 1080 pixels with a 40-pixel taskbar at the bottom; the
+// cursor rests at 1880, 1060, over the notification area. One window at a
+// time.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/fake_clock.h"
+#include "ui/host.h"
+
+namespace platform::ui {
+
+struct HeadlessOptions {
+  // Where input lines come from during runModal; -1 for none (a test then
+  // hands lines to dispatch()).
+  int inputFd = -1;
+  // Where output lines go; nullptr for standard output.
+  std::ostream* out = nullptr;
+  // The clock of real-clock ticks; nullptr for base::systemClock().
+  base::Clock* clock = nullptr;
+  // When set, timers run on this clock and only "tick" lines move it.
+  base::FakeClock* drivenClock = nullptr;
+};
+
+struct HeadlessControl {
+  int id = 0;
+  ControlKind kind = ControlKind::StaticText;
+  Rect pixels;
+  std::string text;
+  bool visible = true;
+  bool enabled = true;
+  std::optional<Rgb> colour;  // static controls, after a painting
+  std::string picture;        // owner-drawn controls: "IMAGE X Y W H" or "none"
+  friend bool operator==(const HeadlessControl&, const HeadlessControl&) = default;
+};
+
+struct HeadlessIcon {
+  int id = 0;
+  int imageId = 0;
+  std::string tip;
+  friend bool operator==(const HeadlessIcon&, const HeadlessIcon&) = default;
+};
+
+struct HeadlessState {
+  bool visible = false;
+  bool minimised = false;
+  bool topmost = false;
+  Point position;
+  std::vector<HeadlessControl> controls;  // template order
+  std::vector<HeadlessIcon> icons;
+  std::optional<MenuTemplate> menu;  // the open pop-up menu
+  Point menuAt;
+  bool ended = false;
+  int result = -1;
+
+  const HeadlessControl* control(int id) const;
+};
+
+class HeadlessHost final : public Host {
+ public:
+  explicit HeadlessHost(HeadlessOptions options = {});
+  ~HeadlessHost() override;
+
+  std::unique_ptr<HostWindow> createWindow(const DialogTemplate& dialog,
+                                           WindowEvents& events) override;
+  ScreenMetrics screen() const override;
+  void show(const MessageBoxRequest& request) override;
+
+  // Handles one input line as if it had arrived on the input, then paints
+  // and writes what changed. False when the line was refused.
+  bool dispatch(std::string_view line);
+  // Paints and writes what changed since the last lines (a test calls it
+  // after Dialog::create).
+  void flush();
+  // The open window's state; nullptr while none is open.
+  const HeadlessState* state() const;
+
+  class Window;
+
+ private:
+  friend class Window;
+  HeadlessOptions options_;
+  Window* window_ = nullptr;
+};
+
+// The host QZ3317VT_UI=headless selects: input from standard input, lines
+// on standard output, ticks from the real clock unless QZ3317VT_UI_TICKS is
+// "driven".
+std::unique_ptr<Host> makeProcessHeadlessHost();
+
+}  // namespace platform::ui
