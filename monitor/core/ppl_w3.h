@@ -25,6 +25,10 @@ class CPPL_W3 {
   const std::filesystem::path& resourceFile() const { return resourceFile_; }
   const DeviceFields& fields() const { return fields_; }
 
+  // The first row of the status table with this code; 0 when none has it,
+  // which does not tell 10000 (row 0) from an unknown code.
+  std::int16_t FindStatusRow(std::int32_t code) const;
+
   // win.ini section "DRVSTM".
   bool WriteStmFlag(std::string_view key, std::int32_t value) const;
 
