@@ -2,6 +2,8 @@
 // driver drives it: pop-up rule, buttons, answers, tray, daily reset.
 #include <gtest/gtest.h>
 
+#include "base/fake_command_starter.h"
+#include "base/fake_registry.h"
 #include "status_window_fixture.h"
 
 namespace monitor {
@@ -385,6 +387,28 @@ INSTANTIATE_TEST_SUITE_P(
         JobCase{"NegativeSize", "PaperSize=-1\nCopies=3\n", "600x600 dpi", "3", "自动", "普通纸", "自定义纸张尺寸"},
         JobCase{"UnknownSourceAndType", "PaperSource=3\nPaperType=9\n", "600x600 dpi", "1", "", "", "A4"}),
     testing_support::CaseNameFrom<&JobCase::name>{});
+
+
+TEST_F(StatusWindow, OrderOpensTheWebsiteWithTheBrowserTheRegistryNames) {
+  platform::base::RecordingCommandStarter starter;
+  platform::base::FakeRegistry registry;
+  registry.set(platform::base::RegistryHive::LocalMachine,
+               "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE", "Path",
+               "C:\\Program Files\\Internet Explorer;");
+  platform::base::setCommandStarter(&starter);
+  platform::base::setRegistry(&registry);
+  open();
+  // The address as the resource text file holds it, in code page 936.
+  EXPECT_TRUE(window->OpenOrderSite(platform::text::utf8ToAnsi("http://127.0.0.1/订购?a=1;b")));
+  starter.result = platform::base::kFileNotFound;
+  EXPECT_FALSE(window->OpenOrderSite("x"));
+  platform::base::setRegistry(nullptr);
+  platform::base::setCommandStarter(nullptr);
+  ASSERT_EQ(starter.started.size(), 2u);
+  EXPECT_EQ(starter.started[0],
+            "C:\\Program Files\\Internet Explorer\\Iexplore.exe http://127.0.0.1/订购?a=1;b")
+      << "the started program gets UTF-8";
+}
 
 }  // namespace
 }  // namespace monitor
