@@ -70,6 +70,9 @@ echo "Result=$(ini get "$exchange" DRVCMD Result)"
 echo "== what the printer received"
 cat "$root/.usb-sim/requests.log"
 
+echo "== QZ3317VT_PSM STM: the status window, headless"
+bash "$here/demo_status_window.sh" "$build" "$root"
+
 echo "== QZ3317VT_EXEPrintLog"
 bash "$here/demo_logrecorder.sh" "$build" "$root"
 
