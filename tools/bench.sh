@@ -7,7 +7,7 @@ bin=$build/bin
 root=$(mktemp -d)
 trap 'kill ${printer:-} 2>/dev/null || true; rm -rf "$root"' EXIT
 
-for bench in profile_benchmark usb_benchmark monitor_benchmark logrecorder_benchmark; do
+for bench in profile_benchmark usb_benchmark monitor_benchmark status_window_benchmark logrecorder_benchmark; do
   exe=$(find "$build" -type f -name "$bench" -perm -u+x | head -n 1)
   [ -n "$exe" ] || { echo "missing benchmark $bench" >&2; exit 1; }
   echo "== $bench"

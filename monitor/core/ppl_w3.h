@@ -24,6 +24,9 @@ class CPPL_W3 {
   const std::filesystem::path& exchangeFile() const { return exchangeFile_; }
   const std::filesystem::path& resourceFile() const { return resourceFile_; }
   const DeviceFields& fields() const { return fields_; }
+  // The status window replaces the status entries and asks whether the
+  // printer is on the bus.
+  COrvoUsb& usb() { return usb_; }
 
   // The first row of the status table with this code; 0 when none has it,
   // which does not tell 10000 (row 0) from an unknown code.

@@ -82,7 +82,7 @@ const std::array<StatusRow, kStatusRows> kStatusTable{{
     {50001, E, kClose, 64, "V_COMM_ERROR"},
 }};
 
-std::string_view StatusName(std::int16_t messageIndex) {
+std::string_view statusName(std::int16_t messageIndex) {
   if (messageIndex < 0 || static_cast<std::size_t>(messageIndex) >= kStatusRows) return "";
   return kStatusTable[static_cast<std::size_t>(messageIndex)].name;
 }

@@ -12,13 +12,11 @@ namespace monitor {
 
 enum class StatusKind : std::uint8_t { Normal = 0, Error = 1, Warning = 2 };
 
-// Index into StatusRow::buttons, in the order of the buttons' ids.
-enum StatusButton : std::size_t {
-  kButtonFirstContinue = 0,   // 1424
-  kButtonSecondContinue = 1,  // 1425
-  kButtonCancel = 2,       // 1426
-  kButtonClose = 3,     // 1427
-};
+// Indexes into StatusRow::buttons, in the order of the buttons' ids.
+inline constexpr std::size_t kButtonFirstContinue = 0;   // 1424
+inline constexpr std::size_t kButtonSecondContinue = 1;  // 1425
+inline constexpr std::size_t kButtonCancel = 2;          // 1426
+inline constexpr std::size_t kButtonClose = 3;           // 1427
 
 struct StatusRow {
   std::int32_t code;
@@ -37,6 +35,6 @@ inline constexpr std::int16_t kRowPrinting = 5;
 inline constexpr std::int16_t kRowConsumablesNearEnd = 6;
 
 // The status name a message index selects.
-std::string_view StatusName(std::int16_t messageIndex);
+std::string_view statusName(std::int16_t messageIndex);
 
 }  // namespace monitor

@@ -7,7 +7,7 @@
 
 namespace monitor {
 
-std::string ResolutionText(int xResolution, int yResolution) {
+std::string resolutionText(int xResolution, int yResolution) {
   // The driver's value is not trusted: the product wraps as the 32-bit
   // arithmetic of the driver's own format does instead of overflowing.
   auto x = static_cast<std::int32_t>((static_cast<std::uint32_t>(xResolution) + 1u) * 600u);
@@ -16,7 +16,7 @@ std::string ResolutionText(int xResolution, int yResolution) {
   return text;
 }
 
-std::string PaperSourceText(int source) {
+std::string paperSourceText(int source) {
   switch (source) {
     case 0: return "自动";
     case 1: return "纸仓";
@@ -25,7 +25,7 @@ std::string PaperSourceText(int source) {
   }
 }
 
-std::string PaperTypeText(int type) {
+std::string paperTypeText(int type) {
   switch (type) {
     case 0: return "普通纸";
     case 1: return "Thick-Wide";
@@ -34,7 +34,7 @@ std::string PaperTypeText(int type) {
   }
 }
 
-std::string PaperSizeText(int size) {
+std::string paperSizeText(int size) {
   static constexpr std::array<const char*, 22> kNames{
       "A4",      "A3",     "A5",     "B4",     "B5",     "LETTER", "Half LETTER", "LEGAL",
       "GLT",     "GLG",    "B",      "EXE",    "F4",     "C16K",   "ENV_MON",     "ENV_10",

@@ -26,7 +26,7 @@ std::string fillCodeTemplate(std::string_view pattern, std::string_view codeText
 }
 
 MessageTexts composeMessageTexts(const StatusRow& row, const MessageReader& read) {
-  std::string name(StatusName(row.messageIndex));
+  std::string name(statusName(row.messageIndex));
   char code[16];
   std::snprintf(code, sizeof code, "%04d", static_cast<int>(row.code));
 

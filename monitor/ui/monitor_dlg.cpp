@@ -35,16 +35,16 @@ constexpr std::size_t kReadBuffer = 4096;
 
 CMonitorDlg::CMonitorDlg(CPPL_W3& printer, bool alertMode, std::int16_t portNumber,
                          platform::base::Clock& clock, platform::ui::Host& host)
-    : Dialog(StatusDialogTemplate(), host), printer_(printer), clock_(clock),
+    : Dialog(statusDialogTemplate(), host), printer_(printer), clock_(clock),
       alertFlag_(alertMode ? 1 : 0), portNumber_(portNumber) {}
 
 CMonitorDlg::~CMonitorDlg() { destroyWindow(); }
 
 void CMonitorDlg::WriteStatusCommand() {
-  WriteMessageKey("msgCmd", std::to_string(static_cast<int>(kStatus)));
+  writeMessageKey("msgCmd", std::to_string(static_cast<int>(kStatus)));
 }
 
-void CMonitorDlg::WriteMessageKey(const char* key, const std::string& value) {
+void CMonitorDlg::writeMessageKey(const char* key, const std::string& value) {
   // A failed write is ignored: the driver reads the keys it finds.
   profile::writeString(printer_.exchangeFile(), "DRVMSG", key, value);
 }
@@ -52,17 +52,17 @@ void CMonitorDlg::WriteMessageKey(const char* key, const std::string& value) {
 void CMonitorDlg::onInitDialog() {
   Dialog::onInitDialog();
   // Icon 105 is not shipped: the caption keeps the host's own icon.
-  (void)LoadImageResource(kWindowIconId);
+  (void)loadImageResource(kWindowIconId);
   ResetDailyReminders();
   AddTrayIcon();
   resultWritten_ = false;
-  WriteMessageKey("msgWorking", "1");
+  writeMessageKey("msgWorking", "1");
   popupPending_ = !isMinimised();
   openedByUser_ = false;
   RefreshStatus(1);
   doDataExchange();
-  enableControl(kIdOrder, !ReadWebsite().empty());
-  monitorTime_ = static_cast<std::int16_t>(ReadMonitorTime());
+  enableControl(kIdOrder, !readWebsite().empty());
+  monitorTime_ = static_cast<std::int16_t>(readMonitorTime());
   setTimer(kStatusTimer, kTickPeriod);
   PlaceWindow();
 }
@@ -81,11 +81,11 @@ void CMonitorDlg::PlaceWindow() {
               metrics.screen.height - client.height - taskbar - 30});
 }
 
-std::int32_t CMonitorDlg::ReadMonitorTime() const {
+std::int32_t CMonitorDlg::readMonitorTime() const {
   return profile::getInt(printer_.exchangeFile(), "DRVDRV", "MonitorTime", 3);
 }
 
-std::string CMonitorDlg::ReadWebsite() const {
+std::string CMonitorDlg::readWebsite() const {
   return cutAnsi(profile::getString(printer_.resourceFile(), "WEBSITE", "current", "", kReadBuffer),
                  kWebsiteLimit);
 }
@@ -101,7 +101,7 @@ void CMonitorDlg::onTimer(int id) {
     tickFlag_ = false;
   }
   auto before = monitorTime_;
-  monitorTime_ = static_cast<std::int16_t>(ReadMonitorTime());
+  monitorTime_ = static_cast<std::int16_t>(readMonitorTime());
   if (monitorTime_ != before) {
     killTimer(kStatusTimer);
     setTimer(kStatusTimer, kTickPeriod);
@@ -142,13 +142,13 @@ int CMonitorDlg::RefreshStatus(std::int32_t flag) {
                    fields.drumRemaining == drawnDrumRemain_;
   if (unchanged && status.entries[0].code == kCommErrorCode && !openedByUser_)
     showWindow(ShowMode::Hide);
-  auto step = NextRedrawStep(unchanged, printing_ != 0, redrawSkipCounter_);
+  auto step = nextRedrawStep(unchanged, printing_ != 0, redrawSkipCounter_);
   redrawSkipCounter_ = step.counter;
-  if (step.redraw) Redraw(row);
+  if (step.redraw) redraw(row);
   return 1;
 }
 
-void CMonitorDlg::Redraw(std::int16_t row) {
+void CMonitorDlg::redraw(std::int16_t row) {
   const auto& fields = printer_.fields();
   drawnPaperSource_ = fields.paperSource;
   drawnPaperSize_ = fields.paperSize;
@@ -182,7 +182,7 @@ std::int16_t CMonitorDlg::EvaluateStatus() {
   topmostFlag_ = false;
   chosenEntry_ = 0;
   const auto& status = printer_.usb().status();
-  auto chosen = ChooseStatusEntry(status);
+  auto chosen = chooseStatusEntry(status);
   if (chosen.found) {
     chosenEntry_ = chosen.entry;
     topmostFlag_ = chosen.topmost;
@@ -198,7 +198,7 @@ std::int16_t CMonitorDlg::EvaluateStatus() {
     }
     bool alarming = entry.kind == StatusKind::Error || entry.kind == StatusKind::Warning;
     if (alarming && chosenCode != kCommErrorCode) {
-      if (popupPending_) PopUp();
+      if (popupPending_) popUp();
     } else if (!openedByUser_) {
       showWindow(ShowMode::Hide);
     }
@@ -206,7 +206,7 @@ std::int16_t CMonitorDlg::EvaluateStatus() {
   return chosen.found ? row : shownIndex_;
 }
 
-void CMonitorDlg::PopUp() {
+void CMonitorDlg::popUp() {
   showWindow(ShowMode::Normal);
   PlaceWindow();
   popupPending_ = false;
@@ -234,21 +234,21 @@ void CMonitorDlg::ShowJobInfo() {
   int size = zoomed ? read("ZoomPaperSize", 0) : read("PaperSize", 0);
   int source = read("PaperSource", 0);
   int type = read("PaperType", 0);
-  setItemText(kIdResolution, ResolutionText(x, y));
+  setItemText(kIdResolution, resolutionText(x, y));
   setItemText(kIdCopies, std::to_string(copies));
-  setItemText(kIdPaperSource, PaperSourceText(source));
-  setItemText(kIdPaperType, PaperTypeText(type));
-  setItemText(kIdPaperSize, PaperSizeText(size));
+  setItemText(kIdPaperSource, paperSourceText(source));
+  setItemText(kIdPaperType, paperTypeText(type));
+  setItemText(kIdPaperSize, paperSizeText(size));
 }
 
 void CMonitorDlg::onDrawItem(int controlId, platform::ui::Painter& painter,
                              const platform::ui::Rect& item) {
   if (controlId != kIdPicture) return;
   auto kind = kStatusTable[static_cast<std::size_t>(shownIndex_)].kind;
-  const auto* bitmap = LoadImageResource(PictureForKind(kind));
+  const auto* bitmap = loadImageResource(pictureForKind(kind));
   // A missing bitmap leaves the area to the default drawing.
   if (bitmap == nullptr) return;
-  painter.drawImage(*bitmap, PictureRect(item, bitmap->width, bitmap->height));
+  painter.drawImage(*bitmap, pictureRect(item, bitmap->width, bitmap->height));
 }
 
 std::optional<platform::ui::Rgb> CMonitorDlg::onControlColour(int controlId) {
@@ -266,7 +266,7 @@ void CMonitorDlg::onDestroy() {
 // Tray icon.
 
 bool CMonitorDlg::AddTrayIcon() {
-  trayIcon_ = {kTrayIconId, LoadImageResource(kTrayIconId), kWindowCaption};
+  trayIcon_ = {kTrayIconId, loadImageResource(kTrayIconId), kWindowCaption};
   return addNotifyIcon(trayIcon_);
 }
 
@@ -286,17 +286,17 @@ void CMonitorDlg::onNotifyIcon(int /*iconId*/, platform::ui::IconMouse event) {
 void CMonitorDlg::ShowTrayMenu() {
   auto at = cursorPosition();
   bringToForeground();
-  showPopupMenu(TrayMenuTemplate(), at);
+  showPopupMenu(trayMenuTemplate(), at);
 }
 
-void CMonitorDlg::OpenFromTray() {
+void CMonitorDlg::openFromTray() {
   showWindow(ShowMode::Normal);
   PlaceWindow();
 }
 
-void CMonitorDlg::ExitFromTray() {
+void CMonitorDlg::exitFromTray() {
   RemoveTrayIcon();
-  WriteMessageKey("STMreaddata", "0");
+  writeMessageKey("STMreaddata", "0");
   postQuit();
 }
 
@@ -304,80 +304,80 @@ void CMonitorDlg::ExitFromTray() {
 
 void CMonitorDlg::onControlCommand(int id) {
   switch (id) {
-    case kIdFirstContinue: return ContinueFirst();
-    case kIdSecondContinue: return ContinueSecond();
-    case kIdCancel: return CancelJob();
-    case kIdClose: return CloseAction();
-    case kIdOrder: return OrderConsumables();
-    case kMenuOpen: return OpenFromTray();
-    case kMenuExit: return ExitFromTray();
+    case kIdFirstContinue: return continueFirst();
+    case kIdSecondContinue: return continueSecond();
+    case kIdCancel: return cancelJob();
+    case kIdClose: return closeAction();
+    case kIdOrder: return orderConsumables();
+    case kMenuOpen: return openFromTray();
+    case kMenuExit: return exitFromTray();
     default: return;  // 1401, the picture, does nothing
   }
 }
 
-void CMonitorDlg::ContinueFirst() {
-  WriteMessageKey("msgResult", "0");
+void CMonitorDlg::continueFirst() {
+  writeMessageKey("msgResult", "0");
   FinishInteraction();
 }
 
-void CMonitorDlg::ContinueSecond() {
-  WriteMessageKey("msgResult", "0");
+void CMonitorDlg::continueSecond() {
+  writeMessageKey("msgResult", "0");
   FinishInteraction();
 }
 
-void CMonitorDlg::CancelJob() {
+void CMonitorDlg::cancelJob() {
   auto sending = profile::getInt(printer_.exchangeFile(), "DRVMSG", "msgSending", 0);
   if (sending != 0) {
-    WriteMessageKey("msgResult", "4");
+    writeMessageKey("msgResult", "4");
   } else {
     // Its outcome is not used: "68" tells the driver the job was dropped
     // here, whether or not the printer answered.
     printer_.SendCancelJob();
-    WriteMessageKey("msgResult", "68");
+    writeMessageKey("msgResult", "68");
   }
   FinishInteraction();
 }
 
 void CMonitorDlg::FinishInteraction() {
-  WriteMessageKey("msgRun", "0");
+  writeMessageKey("msgRun", "0");
   resultWritten_ = true;
   if (alertFlag_ != 0) {
     onOk();
     return;
   }
-  WriteMessageKey("msgCode", "1001");
+  writeMessageKey("msgCode", "1001");
   onTimer(kStatusTimer);
 }
 
-void CMonitorDlg::CloseAction() {
+void CMonitorDlg::closeAction() {
   openedByUser_ = false;
   auto before = redrawSkipCounter_;
   redrawSkipCounter_ = static_cast<std::int8_t>(before > 10 ? 0 : before + 1);
   if (!resultWritten_) {
-    WriteMessageKey("msgResult", "0");
+    writeMessageKey("msgResult", "0");
     resultWritten_ = true;
   }
-  WriteMessageKey("msgWorking", "0");
-  WriteMessageKey("msgRun", "0");
+  writeMessageKey("msgWorking", "0");
+  writeMessageKey("msgRun", "0");
   showWindow(ShowMode::Hide);
 }
 
-void CMonitorDlg::onClose() { CloseAction(); }
+void CMonitorDlg::onClose() { closeAction(); }
 
 void CMonitorDlg::onOk() {
   if (!resultWritten_) {
-    WriteMessageKey("msgResult", "0");
+    writeMessageKey("msgResult", "0");
     resultWritten_ = true;
   }
-  WriteMessageKey("msgWorking", "0");
-  WriteMessageKey("msgRun", "0");
+  writeMessageKey("msgWorking", "0");
+  writeMessageKey("msgRun", "0");
   endDialog(platform::ui::kCommandOk);
 }
 
 void CMonitorDlg::onCancel() {
-  WriteMessageKey("msgResult", "0");
-  WriteMessageKey("msgRun", "0");
-  WriteMessageKey("msgWorking", "0");
+  writeMessageKey("msgResult", "0");
+  writeMessageKey("msgRun", "0");
+  writeMessageKey("msgWorking", "0");
   endDialog(platform::ui::kCommandCancel);
 }
 
@@ -400,10 +400,10 @@ void CMonitorDlg::ResetDailyReminders() {
   profile::writeString(file, "DRVSET", "PopupOrder", "0");
 }
 
-void CMonitorDlg::OrderConsumables() { OpenOrderSite(ReadWebsite()); }
+void CMonitorDlg::orderConsumables() { OpenOrderSite(readWebsite()); }
 
 bool CMonitorDlg::OpenOrderSite(const std::string& address) {
-  auto line = OrderCommandLine(platform::base::registry(), address);
+  auto line = orderCommandLine(platform::base::registry(), address);
   // The started program reads its arguments in the desktop's encoding,
   // UTF-8 here, where a Windows start converts to the OEM code page.
   return platform::base::commandStarter().start(platform::text::ansiToUtf8(line)) > 31;

@@ -76,19 +76,19 @@ class CMonitorDlg : public platform::ui::Dialog {
 
  private:
   // Operator actions.
-  void ContinueFirst();
-  void ContinueSecond();
-  void CancelJob();
-  void CloseAction();
-  void OrderConsumables();
-  void OpenFromTray();
-  void ExitFromTray();
+  void continueFirst();
+  void continueSecond();
+  void cancelJob();
+  void closeAction();
+  void orderConsumables();
+  void openFromTray();
+  void exitFromTray();
 
-  void Redraw(std::int16_t row);
-  void PopUp();
-  std::int32_t ReadMonitorTime() const;
-  std::string ReadWebsite() const;
-  void WriteMessageKey(const char* key, const std::string& value);
+  void redraw(std::int16_t row);
+  void popUp();
+  std::int32_t readMonitorTime() const;
+  std::string readWebsite() const;
+  void writeMessageKey(const char* key, const std::string& value);
 
   CPPL_W3& printer_;
   platform::base::Clock& clock_;

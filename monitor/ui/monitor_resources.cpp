@@ -82,18 +82,18 @@ platform::ui::Image drawPrinter(int id, int width, int height, std::uint32_t bac
 
 }  // namespace
 
-const platform::ui::DialogTemplate& StatusDialogTemplate() {
+const platform::ui::DialogTemplate& statusDialogTemplate() {
   static const auto dialog = makeStatusDialog();
   return dialog;
 }
 
-const platform::ui::MenuTemplate& TrayMenuTemplate() {
+const platform::ui::MenuTemplate& trayMenuTemplate() {
   static const platform::ui::MenuTemplate menu{
       kTrayMenuId, "状态窗口", {{kMenuOpen, "打开"}, {kMenuExit, "退出"}}};
   return menu;
 }
 
-const platform::ui::Image* LoadImageResource(int id) {
+const platform::ui::Image* loadImageResource(int id) {
   static const std::map<int, platform::ui::Image> images{
       {kPictureGreen, drawPrinter(kPictureGreen, 70, 75, 0xFF20A040u)},
       {kPictureRed, drawPrinter(kPictureRed, 70, 75, 0xFFD02020u)},

@@ -7,35 +7,34 @@
 
 namespace monitor {
 
-enum ControlId : int {
-  kIdPicture = 1401,
-  kIdTitle = 1402,
-  kIdInformation = 1403,
-  kIdConsumablesGroup = 1404,
-  kIdOrder = 1405,
-  kIdTonerLabel = 1406,
-  kIdTonerRemain = 1407,
-  kIdTonerUnit = 1408,
-  kIdDrumLabel = 1409,
-  kIdDrumRemain = 1410,
-  kIdDrumUnit = 1411,
-  kIdJobGroup = 1412,
-  kIdCopiesLabel = 1413,
-  kIdCopies = 1414,
-  kIdCollation = 1415,
-  kIdQualityLabel = 1416,
-  kIdResolution = 1417,
-  kIdSizeLabel = 1418,
-  kIdPaperSize = 1419,
-  kIdSourceLabel = 1420,
-  kIdPaperSource = 1421,
-  kIdTypeLabel = 1422,
-  kIdPaperType = 1423,
-  kIdFirstContinue = 1424,
-  kIdSecondContinue = 1425,
-  kIdCancel = 1426,
-  kIdClose = 1427,
-};
+// Control ids of dialog template 140.
+inline constexpr int kIdPicture = 1401;
+inline constexpr int kIdTitle = 1402;
+inline constexpr int kIdInformation = 1403;
+inline constexpr int kIdConsumablesGroup = 1404;
+inline constexpr int kIdOrder = 1405;
+inline constexpr int kIdTonerLabel = 1406;
+inline constexpr int kIdTonerRemain = 1407;
+inline constexpr int kIdTonerUnit = 1408;
+inline constexpr int kIdDrumLabel = 1409;
+inline constexpr int kIdDrumRemain = 1410;
+inline constexpr int kIdDrumUnit = 1411;
+inline constexpr int kIdJobGroup = 1412;
+inline constexpr int kIdCopiesLabel = 1413;
+inline constexpr int kIdCopies = 1414;
+inline constexpr int kIdCollation = 1415;
+inline constexpr int kIdQualityLabel = 1416;
+inline constexpr int kIdResolution = 1417;
+inline constexpr int kIdSizeLabel = 1418;
+inline constexpr int kIdPaperSize = 1419;
+inline constexpr int kIdSourceLabel = 1420;
+inline constexpr int kIdPaperSource = 1421;
+inline constexpr int kIdTypeLabel = 1422;
+inline constexpr int kIdPaperType = 1423;
+inline constexpr int kIdFirstContinue = 1424;
+inline constexpr int kIdSecondContinue = 1425;
+inline constexpr int kIdCancel = 1426;
+inline constexpr int kIdClose = 1427;
 
 inline constexpr int kStatusDialogId = 140;
 inline constexpr int kTrayMenuId = 841;
@@ -52,11 +51,11 @@ inline constexpr int kPictureYellow = 330;
 // The window's caption, also the icon's tip.
 inline constexpr const char* kWindowCaption = "QZ3317VT打印机状态监视";
 
-const platform::ui::DialogTemplate& StatusDialogTemplate();
-const platform::ui::MenuTemplate& TrayMenuTemplate();
+const platform::ui::DialogTemplate& statusDialogTemplate();
+const platform::ui::MenuTemplate& trayMenuTemplate();
 
 // One of the three pictures (70 x 75) or the icon (32 x 32); nullptr for an
 // id the program does not ship (105 among them).
-const platform::ui::Image* LoadImageResource(int id);
+const platform::ui::Image* loadImageResource(int id);
 
 }  // namespace monitor

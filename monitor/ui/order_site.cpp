@@ -9,7 +9,7 @@ namespace {
 constexpr std::string_view kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 }
 
-std::string OrderCommandLine(const platform::base::Registry& registry, std::string_view address) {
+std::string orderCommandLine(const platform::base::Registry& registry, std::string_view address) {
   using platform::base::RegistryHive;
   std::string line;
   auto read = [&](std::string_view program) {

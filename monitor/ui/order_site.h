@@ -17,6 +17,6 @@ inline constexpr std::size_t kRegistryBuffer = 260;
 // last character and "\Iexplore.exe ", or the "Path" of Netscape.exe and
 // "\Netscape.exe ", or the fixed Internet Explorer path in double quotes and
 // a blank; then the address. Cut to 259 bytes on a character boundary.
-std::string OrderCommandLine(const platform::base::Registry& registry, std::string_view address);
+std::string orderCommandLine(const platform::base::Registry& registry, std::string_view address);
 
 }  // namespace monitor

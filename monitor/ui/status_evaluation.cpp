@@ -14,7 +14,7 @@ bool isKindCode(std::int32_t code, StatusKind kind) {
 }
 }  // namespace
 
-CodeClass ClassOfCode(std::int32_t code) {
+CodeClass classOfCode(std::int32_t code) {
   if (isKindCode(code, StatusKind::Error)) return CodeClass::Error;
   if (isKindCode(code, StatusKind::Warning)) return CodeClass::Warning;
   switch (code) {
@@ -23,18 +23,18 @@ CodeClass ClassOfCode(std::int32_t code) {
   }
 }
 
-ChosenStatus ChooseStatusEntry(const StatusList& status) {
+ChosenStatus chooseStatusEntry(const StatusList& status) {
   ChosenStatus chosen;
   if (status.count <= 0) return chosen;
   auto last = static_cast<std::size_t>(std::min<int>(status.count, kMaxStatusEntries) - 1);
   auto code = status.entries[last].code;
-  auto cls = ClassOfCode(code);
+  auto cls = classOfCode(code);
   if (cls == CodeClass::None) return chosen;
   chosen = {true, static_cast<std::int32_t>(last), code, cls == CodeClass::Error};
   return chosen;
 }
 
-RedrawStep NextRedrawStep(bool unchanged, bool printing, std::int8_t counter) {
+RedrawStep nextRedrawStep(bool unchanged, bool printing, std::int8_t counter) {
   if (!unchanged) return {true, 0};
   if (!printing) return {false, 0};
   if (counter >= 2) {
@@ -44,7 +44,7 @@ RedrawStep NextRedrawStep(bool unchanged, bool printing, std::int8_t counter) {
   return {true, counter};
 }
 
-int PictureForKind(StatusKind kind) {
+int pictureForKind(StatusKind kind) {
   switch (kind) {
     case StatusKind::Error: return kPictureRed;
     case StatusKind::Warning: return kPictureYellow;
@@ -53,7 +53,7 @@ int PictureForKind(StatusKind kind) {
   return kPictureGreen;
 }
 
-platform::ui::Rect PictureRect(const platform::ui::Rect& item, int bw, int bh) {
+platform::ui::Rect pictureRect(const platform::ui::Rect& item, int bw, int bh) {
   int dw = item.width <= bw ? item.width : bw;
   int dh = item.height <= bh ? item.height : bh;
   int x = item.width > dw ? item.x + (item.width - dw) / 2 : item.x;

@@ -15,7 +15,7 @@ enum class CodeClass { None, Error, Warning, Information };
 // Error codes (rows of kind 1, 50001 included), then warning codes (kind
 // 2), then the information codes 10001, 10003, 10007, 10023 and 40000; any
 // other code, 10000 among them, is in no class.
-CodeClass ClassOfCode(std::int32_t code);
+CodeClass classOfCode(std::int32_t code);
 
 struct ChosenStatus {
   bool found = false;
@@ -25,7 +25,7 @@ struct ChosenStatus {
 };
 
 // Looks at the last valid entry only: chosen when its code is in a class.
-ChosenStatus ChooseStatusEntry(const StatusList& status);
+ChosenStatus chooseStatusEntry(const StatusList& status);
 
 struct RedrawStep {
   bool redraw = false;
@@ -37,15 +37,15 @@ struct RedrawStep {
 // and sets the counter to 0 (a change) or keeps it; no job printing skips
 // and clears it; from 2 on, unchanged refreshes skip and count up, and the
 // one that finds 11 redraws and starts again from 0.
-RedrawStep NextRedrawStep(bool unchanged, bool printing, std::int8_t counter);
+RedrawStep nextRedrawStep(bool unchanged, bool printing, std::int8_t counter);
 
 // The picture of a status kind: red for errors, yellow for warnings, else
 // green.
-int PictureForKind(StatusKind kind);
+int pictureForKind(StatusKind kind);
 
 // Where a bitmap of bw x bh goes in an item rectangle: at its natural size
 // and centred when the item is larger, squeezed to the item's width or
 // height, each on its own, when it is smaller.
-platform::ui::Rect PictureRect(const platform::ui::Rect& item, int bw, int bh);
+platform::ui::Rect pictureRect(const platform::ui::Rect& item, int bw, int bh);
 
 }  // namespace monitor

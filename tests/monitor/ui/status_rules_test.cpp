@@ -31,19 +31,19 @@ TEST(StatusTable, RowsAreFoundByCodeAndUnknownCodesGiveRowZero) {
   EXPECT_EQ(printer.FindStatusRow(12345), 0);
   for (std::size_t row = 0; row < kStatusRows; ++row)
     EXPECT_EQ(kStatusTable[row].messageIndex, static_cast<int>(row));
-  EXPECT_EQ(StatusName(21), "V_NO_CARTRIGE");
+  EXPECT_EQ(statusName(21), "V_NO_CARTRIGE");
 }
 
 TEST(CodeClasses, ErrorsThenWarningsThenInformation) {
-  EXPECT_EQ(ClassOfCode(44114), CodeClass::Error);
-  EXPECT_EQ(ClassOfCode(50001), CodeClass::Error);
-  EXPECT_EQ(ClassOfCode(62123), CodeClass::Warning);
-  EXPECT_EQ(ClassOfCode(88888), CodeClass::Warning);
-  EXPECT_EQ(ClassOfCode(40000), CodeClass::Information);
-  EXPECT_EQ(ClassOfCode(10023), CodeClass::Information);
-  EXPECT_EQ(ClassOfCode(10000), CodeClass::None) << "row 0 is in no class";
-  EXPECT_EQ(ClassOfCode(1001), CodeClass::None);
-  EXPECT_EQ(ClassOfCode(5003), CodeClass::None);
+  EXPECT_EQ(classOfCode(44114), CodeClass::Error);
+  EXPECT_EQ(classOfCode(50001), CodeClass::Error);
+  EXPECT_EQ(classOfCode(62123), CodeClass::Warning);
+  EXPECT_EQ(classOfCode(88888), CodeClass::Warning);
+  EXPECT_EQ(classOfCode(40000), CodeClass::Information);
+  EXPECT_EQ(classOfCode(10023), CodeClass::Information);
+  EXPECT_EQ(classOfCode(10000), CodeClass::None) << "row 0 is in no class";
+  EXPECT_EQ(classOfCode(1001), CodeClass::None);
+  EXPECT_EQ(classOfCode(5003), CodeClass::None);
 }
 
 TEST(CodeClasses, OnlyTheLastEntryCounts) {
@@ -51,14 +51,14 @@ TEST(CodeClasses, OnlyTheLastEntryCounts) {
   list.count = 2;
   list.entries[0].code = 44114;
   list.entries[1].code = 12345;
-  EXPECT_FALSE(ChooseStatusEntry(list).found);
+  EXPECT_FALSE(chooseStatusEntry(list).found);
   list.entries[1].code = 62123;
-  auto chosen = ChooseStatusEntry(list);
+  auto chosen = chooseStatusEntry(list);
   EXPECT_TRUE(chosen.found);
   EXPECT_EQ(chosen.entry, 1);
   EXPECT_FALSE(chosen.topmost) << "a warning is not kept on top";
   list.count = 0;
-  EXPECT_FALSE(ChooseStatusEntry(list).found);
+  EXPECT_FALSE(chooseStatusEntry(list).found);
 }
 
 // The "c2" template comes from a shipped file: only its first "%s" is
@@ -126,16 +126,16 @@ TEST(MessageTexts, LimitsCutWithoutSplittingCharacters) {
 }
 
 TEST(RedrawRule, SkipCounterAcrossUnchangedTicks) {
-  EXPECT_EQ(NextRedrawStep(false, true, 7).redraw, true);
-  EXPECT_EQ(NextRedrawStep(false, true, 7).counter, 0) << "a change starts again";
-  EXPECT_EQ(NextRedrawStep(true, false, 5).redraw, false);
-  EXPECT_EQ(NextRedrawStep(true, false, 5).counter, 0) << "no job: no redraw, counter cleared";
-  EXPECT_EQ(NextRedrawStep(true, true, 1).redraw, true) << "below 2 every printing tick redraws";
-  EXPECT_EQ(NextRedrawStep(true, true, 1).counter, 1);
-  EXPECT_EQ(NextRedrawStep(true, true, 2).redraw, false);
-  EXPECT_EQ(NextRedrawStep(true, true, 10).counter, 11);
-  EXPECT_EQ(NextRedrawStep(true, true, 11).redraw, true);
-  EXPECT_EQ(NextRedrawStep(true, true, 11).counter, 0);
+  EXPECT_EQ(nextRedrawStep(false, true, 7).redraw, true);
+  EXPECT_EQ(nextRedrawStep(false, true, 7).counter, 0) << "a change starts again";
+  EXPECT_EQ(nextRedrawStep(true, false, 5).redraw, false);
+  EXPECT_EQ(nextRedrawStep(true, false, 5).counter, 0) << "no job: no redraw, counter cleared";
+  EXPECT_EQ(nextRedrawStep(true, true, 1).redraw, true) << "below 2 every printing tick redraws";
+  EXPECT_EQ(nextRedrawStep(true, true, 1).counter, 1);
+  EXPECT_EQ(nextRedrawStep(true, true, 2).redraw, false);
+  EXPECT_EQ(nextRedrawStep(true, true, 10).counter, 11);
+  EXPECT_EQ(nextRedrawStep(true, true, 11).redraw, true);
+  EXPECT_EQ(nextRedrawStep(true, true, 11).counter, 0);
 }
 
 struct GeometryCase {
@@ -145,7 +145,7 @@ struct GeometryCase {
 };
 class PictureGeometry : public ::testing::TestWithParam<GeometryCase> {};
 TEST_P(PictureGeometry, CentredAtNaturalSizeOrSqueezed) {
-  EXPECT_EQ(PictureRect(GetParam().item, 70, 75), GetParam().expected);
+  EXPECT_EQ(pictureRect(GetParam().item, 70, 75), GetParam().expected);
 }
 INSTANTIATE_TEST_SUITE_P(
     Rects, PictureGeometry,
@@ -158,42 +158,42 @@ INSTANTIATE_TEST_SUITE_P(
     testing_support::CaseNameFrom<&GeometryCase::name>{});
 
 TEST(PictureChoice, ByKind) {
-  EXPECT_EQ(PictureForKind(StatusKind::Error), 329);
-  EXPECT_EQ(PictureForKind(StatusKind::Warning), 330);
-  EXPECT_EQ(PictureForKind(StatusKind::Normal), 328);
+  EXPECT_EQ(pictureForKind(StatusKind::Error), 329);
+  EXPECT_EQ(pictureForKind(StatusKind::Warning), 330);
+  EXPECT_EQ(pictureForKind(StatusKind::Normal), 328);
 }
 
 constexpr const char* kIe = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE";
 constexpr const char* kNetscape = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Netscape.exe";
 using platform::base::RegistryHive;
 
-TEST(OrderCommandLine, FromEachRegistryCase) {
+TEST(orderCommandLine, FromEachRegistryCase) {
   platform::base::FakeRegistry none;
-  EXPECT_EQ(OrderCommandLine(none, "http://a/b"),
+  EXPECT_EQ(orderCommandLine(none, "http://a/b"),
             "\"C:\\Program Files\\Internet Explorer\\Iexplore.exe\" http://a/b");
 
   platform::base::FakeRegistry ie;
   ie.set(RegistryHive::LocalMachine, kIe, "Path", "C:\\Program Files\\Internet Explorer;");
   ie.set(RegistryHive::LocalMachine, kNetscape, "Path", "C:\\NS");
-  EXPECT_EQ(OrderCommandLine(ie, "http://a/b"),
+  EXPECT_EQ(orderCommandLine(ie, "http://a/b"),
             "C:\\Program Files\\Internet Explorer\\Iexplore.exe http://a/b");
 
   platform::base::FakeRegistry netscape;
   netscape.set(RegistryHive::LocalMachine, kNetscape, "Path", "C:\\NS");
-  EXPECT_EQ(OrderCommandLine(netscape, "http://a/b"), "C:\\NS\\Netscape.exe http://a/b");
+  EXPECT_EQ(orderCommandLine(netscape, "http://a/b"), "C:\\NS\\Netscape.exe http://a/b");
 
   platform::base::FakeRegistry empty;
   empty.set(RegistryHive::LocalMachine, kIe, "Path", "");
-  EXPECT_EQ(OrderCommandLine(empty, "x"), "\\Iexplore.exe x") << "nothing to drop, nothing read before it";
+  EXPECT_EQ(orderCommandLine(empty, "x"), "\\Iexplore.exe x") << "nothing to drop, nothing read before it";
 
   platform::base::FakeRegistry tooLong;
   tooLong.set(RegistryHive::LocalMachine, kIe, "Path", std::string(260, 'p'));
-  EXPECT_EQ(OrderCommandLine(tooLong, "x").front(), '"') << "a value past 260 bytes fails to read";
+  EXPECT_EQ(orderCommandLine(tooLong, "x").front(), '"') << "a value past 260 bytes fails to read";
 }
 
-TEST(OrderCommandLine, CutAt259Bytes) {
+TEST(orderCommandLine, CutAt259Bytes) {
   platform::base::FakeRegistry none;
-  auto line = OrderCommandLine(none, std::string(400, 'a'));
+  auto line = orderCommandLine(none, std::string(400, 'a'));
   EXPECT_EQ(line.size(), 259u);
 }
 
