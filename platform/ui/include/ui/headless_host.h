@@ -23,7 +23,9 @@
 // A user can reach only what shows: clicks, keys, close and minimise need
 // the window shown, a click needs the control shown and enabled. Any input
 // but tick, pick, dismiss, dump and sync first closes an open menu, as a
-// click elsewhere does. A refused line writes "error ...".
+// click elsewhere does. A refused line writes "error ...". At the end of
+// the input, with driven ticks nothing can happen any more and the run ends
+// (result -1); with real-clock ticks the window runs on, on its timers.
 //
 // Output lines, written after each input line and each timer firing for
 // what changed, in this order (TEXT is in double quotes with \\, \", \r,
