@@ -20,11 +20,15 @@ class SimulatedPrinter : public ::testing::Test {
 
   // Runs the built monitor on the simulated bus of this root. A read on the
   // simulated bus waits at most kShortReadLimit unless the test asks for the
-  // real limit, so a silent printer costs a second, not ten.
+  // real limit, so a silent printer costs a second, not ten. A status window
+  // runs on the headless host with driven ticks, so that the end of its
+  // input (none) ends it.
   RunResult runMonitor(const std::string& keyword) {
     std::map<std::string, std::string> env{{"QZ3317VT_ROOT", root.path().string()},
                                            {"QZ3317VT_USB", "sim"},
-                                           {"QZ3317VT_SIM_READ_LIMIT_MS", readLimitMs_}};
+                                           {"QZ3317VT_SIM_READ_LIMIT_MS", readLimitMs_},
+                                           {"QZ3317VT_UI", "headless"},
+                                           {"QZ3317VT_UI_TICKS", "driven"}};
     return runProgram({QZ_MONITOR, keyword}, env);
   }
   void useRealReadLimit() { readLimitMs_.clear(); }
