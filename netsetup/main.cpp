@@ -1,0 +1,28 @@
+// lan_setter: the network setup tool. Without arguments the setup dialog;
+// --find and --save run its workflow from the command line
+// (netsetup/scripted_run.h).
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "netsetup/scripted_run.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  std::string error;
+  auto request = netsetup::parseArguments(arguments, error);
+  if (!request) {
+    std::cerr << "lan_setter: " << error << "\n" << netsetup::usage();
+    return netsetup::kExitUsage;
+  }
+  switch (request->kind) {
+    case netsetup::RunKind::Find:
+      return netsetup::runFind(std::cout);
+    case netsetup::RunKind::Save:
+      return netsetup::runSave(*request, std::cout, std::cerr);
+    case netsetup::RunKind::Dialog:
+      break;
+  }
+  std::cerr << "lan_setter: the setup dialog is not built yet\n" << netsetup::usage();
+  return netsetup::kExitUsage;
+}

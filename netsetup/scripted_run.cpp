@@ -1,0 +1,135 @@
+// The --find and --save runs on a headless form.
+#include "netsetup/scripted_run.h"
+
+#include <ostream>
+
+#include "netsetup/setup_form.h"
+#include "netsetup/setup_texts.h"
+#include "netsetup/setup_workflow.h"
+#include "text/codepage.h"
+
+namespace netsetup {
+
+namespace {
+
+// Code page 936 to UTF-8, with the dialog's CRLF line ends as "\n".
+std::string forTerminal(const std::string& ansi) {
+  std::string utf8 = platform::text::ansiToUtf8(ansi);
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+    out += utf8[i];
+  }
+  return out;
+}
+
+void printLines(const SetupForm& form, std::ostream& out) {
+  for (int control : {kIdStatusLine, kIdMac, kIdCurrentIp, kIdCurrentMask, kIdCurrentGateway}) {
+    out << forTerminal(form.text(control)) << "\n";
+  }
+}
+
+// A form whose boxes are printed as they show; a question is answered
+// with `answer` after it is printed.
+void printBoxes(SetupForm& form, std::ostream& out, bool answer) {
+  auto print = [&out](const std::string& text) {
+    out << forTerminal(texts::caption()) << ": " << forTerminal(text) << "\n";
+  };
+  form.onMessage(print);
+  form.onConfirm([print, answer](const std::string& text) {
+    print(text);
+    return answer;
+  });
+}
+
+std::optional<std::uint8_t> octetArgument(std::string_view part, bool& ok) {
+  if (part.empty()) return std::nullopt;
+  unsigned value = 0;
+  ok = part.size() <= 3;
+  for (char c : part) {
+    ok = ok && c >= '0' && c <= '9';
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  ok = ok && value <= 255;
+  return static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+std::string_view usage() {
+  return "usage: lan_setter                                the setup dialog\n"
+         "       lan_setter --find                         read the printer's settings\n"
+         "       lan_setter --save IP MASK GATEWAY [--force]  give the printer new settings\n";
+}
+
+std::optional<AddressField> parseFieldArgument(std::string_view text) {
+  AddressField field;
+  for (std::size_t index = 0; index < 4; ++index) {
+    auto dot = text.find('.');
+    if ((dot == std::string_view::npos) != (index == 3)) return std::nullopt;
+    bool ok = true;
+    field.setField(index, octetArgument(text.substr(0, dot), ok));
+    if (!ok) return std::nullopt;
+    text.remove_prefix(dot == std::string_view::npos ? text.size() : dot + 1);
+  }
+  return field;
+}
+
+std::optional<RunRequest> parseArguments(std::span<const std::string_view> arguments,
+                                         std::string& error) {
+  RunRequest request;
+  if (arguments.empty()) return request;
+  if (arguments[0] == "--find" && arguments.size() == 1) {
+    request.kind = RunKind::Find;
+    return request;
+  }
+  bool forced = arguments.size() == 5 && arguments[4] == "--force";
+  if (arguments[0] != "--save" || (arguments.size() != 4 && !forced)) {
+    error = "unknown arguments";
+    return std::nullopt;
+  }
+  request.kind = RunKind::Save;
+  request.force = forced;
+  AddressField* fields[] = {&request.ip, &request.mask, &request.gateway};
+  for (std::size_t i = 0; i < 3; ++i) {
+    auto field = parseFieldArgument(arguments[i + 1]);
+    if (!field) {
+      error = "not an address: " + std::string(arguments[i + 1]);
+      return std::nullopt;
+    }
+    *fields[i] = *field;
+  }
+  return request;
+}
+
+int runFind(std::ostream& out) {
+  SetupForm form;
+  printBoxes(form, out, false);
+  SetupWorkflow workflow(form);
+  workflow.initDialog();
+  FindOutcome outcome = workflow.findDevice();
+  printLines(form, out);
+  return outcome == FindOutcome::Read ? kExitOk : kExitFailed;
+}
+
+int runSave(const RunRequest& request, std::ostream& out, std::ostream& err) {
+  SetupForm form;
+  printBoxes(form, out, request.force);
+  SetupWorkflow workflow(form);
+  workflow.initDialog();
+  FindOutcome found = workflow.findDevice();
+  printLines(form, out);
+  if (found != FindOutcome::Read) return kExitFailed;
+  form.field(kIdIpField) = request.ip;
+  form.field(kIdMaskField) = request.mask;
+  form.field(kIdGatewayField) = request.gateway;
+  SaveOutcome saved = workflow.saveSettings();
+  if (saved == SaveOutcome::Declined) {
+    err << "lan_setter: settings not sent; --force sends them anyway\n";
+    return kExitFailed;
+  }
+  printLines(form, out);
+  return saved == SaveOutcome::Sent ? kExitOk : kExitFailed;
+}
+
+}  // namespace netsetup
