@@ -90,6 +90,9 @@ std::map<std::string, std::string> defaultValues() {
   return values;
 }
 
+// The setup tool reads each imaging reply into this many bytes.
+constexpr std::size_t kImagingReplyBuffer = 260;
+
 std::string statusLine(std::string_view fields, int code) {
   char tail[24];
   std::snprintf(tail, sizeof tail, ";CODE=%05d\r\n", code);
@@ -289,6 +292,10 @@ Answer PrinterModel::answerImaging(std::string_view request, const Scenario& sce
   } else {
     answer.noReply = true;
   }
+  if (behaviour.pad260 && answer.reply.size() < kImagingReplyBuffer) {
+    answer.reply.resize(kImagingReplyBuffer, 'F');
+  }
+  answer.leading.assign(static_cast<std::size_t>(behaviour.repliesBefore), "Busy;");
   return answer;
 }
 

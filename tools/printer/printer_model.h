@@ -8,7 +8,9 @@
 // with code 20; a refused one is answered with the error code 3040.
 // Imaging interface. "CheckIP;" and "CheckMAC;" are answered with the
 // address and MAC replies; "SetIP=" with 12 octets and ";" sets the
-// addresses and has no reply.
+// addresses and has no reply. With "before.WORD = N" the reply follows N
+// other replies "Busy;"; with "fault.WORD = pad-260" it is padded with "F"
+// to 260 bytes.
 #pragma once
 
 #include <chrono>
@@ -33,6 +35,7 @@ struct Answer {
   bool unplug = false;  // the device goes away instead of answering
   std::chrono::milliseconds delay{0};
   std::size_t extraChunks = 0;  // further chunks held after the reply
+  std::vector<std::string> leading;  // imaging: other replies before this one
 };
 
 class PrinterModel {

@@ -19,6 +19,8 @@ namespace {
 constexpr long long kMaxCode = 99999;
 constexpr long long kMaxLines = 512;
 constexpr long long kMaxChunks = 30;
+// The setup tool reads at most 51 replies for one query.
+constexpr long long kMaxRepliesBefore = 60;
 constexpr long long kMaxDelayMs = 24LL * 60 * 60 * 1000;
 constexpr long long kMaxDevices = 64;
 constexpr long long kMaxPathLength =
@@ -87,6 +89,8 @@ bool applyFaults(WordBehaviour& behaviour, std::string_view value) {
     else if (fault == "unplug-during-read") behaviour.unplugDuringRead = true;
     else if (fault == "zero-byte") behaviour.zeroByte = true;
     else if (fault == "long-reply") behaviour.longReply = true;
+    else if (fault == "pad-260") behaviour.pad260 = true;
+    else if (fault == "close-after-reply") behaviour.closeAfterReply = true;
     else return false;
   }
   return true;
@@ -119,6 +123,11 @@ bool applyWordKey(Scenario& scenario, std::string_view kind, std::string word,
   if (kind == "chunks") {
     auto count = numberIn(value, 0, kMaxChunks, reason);
     if (count) behaviour.chunks = static_cast<std::size_t>(*count);
+    return count.has_value();
+  }
+  if (kind == "before") {
+    auto count = numberIn(value, 0, kMaxRepliesBefore, reason);
+    if (count) behaviour.repliesBefore = static_cast<int>(*count);
     return count.has_value();
   }
   return false;

@@ -20,6 +20,9 @@ struct WordBehaviour {
   bool unplugDuringRead = false;  // the pending read fails, the device goes
   bool zeroByte = false;          // a zero byte after the reply's first line
   bool longReply = false;         // the reply padded beyond 512 bytes
+  bool pad260 = false;            // imaging: the reply padded to 260 bytes, no zero added
+  bool closeAfterReply = false;   // "tcp": each connection closed once answered
+  int repliesBefore = 0;          // imaging: this many other replies come first
   std::chrono::milliseconds delay{0};
   std::optional<int> errorCode;       // reply with this error code instead
   std::optional<int> lines;           // this many status lines

@@ -227,15 +227,25 @@ void SimServer::answerNetCommand(const TcpServer::Command& command) {
   if (!body.starts_with(kNetPrefix)) return;
   body.remove_prefix(kNetPrefix.size());
   Device* device = findDevice(1);
-  if (device == nullptr || device->model.takeSetIp(body)) return;
+  bool closeAfter = scenario_.behaviour("tcp").closeAfterReply;
+  if (device == nullptr || device->model.takeSetIp(body)) {
+    if (closeAfter) tcp_.drop(command.connection);
+    return;
+  }
   Answer answer = device->model.answerImaging(body, scenario_);
   // A device that goes away mid-exchange drops the connection.
   if (answer.unplug) {
     tcp_.drop(command.connection);
     return;
   }
-  if (answer.noReply || scenario_.behaviour("tcp").noReply) return;
-  tcp_.reply(command.connection, answer.reply, Clock::now() + answer.delay);
+  if (answer.noReply || scenario_.behaviour("tcp").noReply) {
+    if (closeAfter) tcp_.drop(command.connection);
+    return;
+  }
+  // One stream: other replies and the reply follow each other.
+  std::string bytes;
+  for (const auto& other : answer.leading) bytes += other;
+  tcp_.reply(command.connection, bytes + answer.reply, Clock::now() + answer.delay, closeAfter);
 }
 
 void SimServer::accept() {
@@ -389,6 +399,8 @@ void SimServer::answerRequest(std::uint64_t id, Device& device, InterfaceState& 
   }
   if (answer.noReply) return;
   auto due = Clock::now() + answer.delay;
+  // Each other reply is a chunk of its own, taken by one read.
+  for (const auto& other : answer.leading) state.queue.push_back({other, due, owner});
   state.queue.push_back({answer.reply, due, owner});
   for (std::size_t i = 0; i < answer.extraChunks; ++i) {
     state.queue.push_back({scenario_.extraChunk, due, owner});

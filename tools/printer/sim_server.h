@@ -24,7 +24,11 @@
 // loop (tcp_server.h), against the model of device 1, which the USB
 // imaging interface also answers from. Each received command is logged as
 // it came, "NET." included. A command without that prefix gets no answer;
-// nor does any command under "fault.tcp = noreply". The network is another
+// nor does any command under "fault.tcp = noreply". Under
+// "fault.tcp = close-after-reply" the printer closes each connection once
+// its reply is out, and at once after a command it does not answer. Other
+// replies before a reply ("before.WORD") go out in the same stream on TCP
+// and as chunks of their own on USB. The network is another
 // path than the bus: "unplugged" does not touch it.
 //
 // The scenario file is read again before each message (bus message or TCP

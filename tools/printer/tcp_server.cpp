@@ -158,11 +158,13 @@ bool TcpServer::receive(std::uint64_t id, Connection& connection, std::vector<Co
   }
 }
 
-void TcpServer::reply(std::uint64_t connection, std::string bytes, Clock::time_point due) {
+void TcpServer::reply(std::uint64_t connection, std::string bytes, Clock::time_point due,
+                      bool closeAfter) {
   auto it = connections_.find(connection);
   if (it == connections_.end()) return;
   it->second.outbox += bytes;
   it->second.due = due;
+  it->second.closeWhenSent = closeAfter;
 }
 
 void TcpServer::drop(std::uint64_t connection) { connections_.erase(connection); }
@@ -175,7 +177,7 @@ bool TcpServer::flush(Connection& connection) {
     if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK;
     connection.outbox.erase(0, static_cast<std::size_t>(sent));
   }
-  return true;
+  return !connection.closeWhenSent;
 }
 
 void TcpServer::sendDue() {

@@ -61,9 +61,10 @@ class TcpServer {
   // skipped.
   std::vector<Command> handleEvents(std::span<const pollfd> fds);
 
-  // Sends `bytes` on the connection once `due` has come; nothing when the
-  // connection is gone.
-  void reply(std::uint64_t connection, std::string bytes, Clock::time_point due);
+  // Sends `bytes` on the connection once `due` has come, and then closes it
+  // when `closeAfter`; nothing when the connection is gone.
+  void reply(std::uint64_t connection, std::string bytes, Clock::time_point due,
+             bool closeAfter = false);
   // Closes the connection at once, without a reply.
   void drop(std::uint64_t connection);
   // Sends every reply that is due, as far as the sockets take it.
@@ -79,12 +80,14 @@ class TcpServer {
     bool taken = false;  // the command was handed over; later bytes are dropped
     std::string outbox;
     Clock::time_point due{};
+    bool closeWhenSent = false;
   };
 
   void accept();
   // Reads what waits; false when the connection is to be closed.
   bool receive(std::uint64_t id, Connection& connection, std::vector<Command>& commands);
-  // Sends what is due; false when the connection is to be closed.
+  // Sends what is due; false when the connection is to be closed (also once
+  // a reply to close after is out).
   bool flush(Connection& connection);
   bool writePortFile(std::uint16_t port, std::string& error) const;
 
