@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$root"
 record="$root/Program Files/VARN/QZ3317VT"
 exchange="$record/QZ3317VT_SMD.DAT"
-export QZ3317VT_ROOT=$root QZ3317VT_USB=sim
+export QZ3317VT_ROOT=$root QZ3317VT_USB=sim QZ3317VT_NET=loopback-only
 ini() { "$bin/qz3317vt-ini" "$@"; }
 
 # Prints the named sections of an INI file.
@@ -78,3 +78,6 @@ bash "$here/demo_logrecorder.sh" "$build" "$root"
 
 echo "== qz3317vt-logdb summary --by user"
 "$bin/qz3317vt-logdb" summary --by user
+
+echo "== lan_setter"
+bash "$here/demo_lan_setter.sh" "$build" "$root" "$scenario"
