@@ -6,26 +6,25 @@
 
 namespace netsetup {
 
-enum ControlId : int {
-  kIdOk = 1,
-  kIdCancel = 2,
-  kIdFind = 1000,
-  kIdSave = 1001,
-  kIdIpField = 1003,
-  kIdMaskField = 1004,
-  kIdGatewayField = 1005,
-  kIdIpLabel = 1007,
-  kIdMaskLabel = 1008,
-  kIdGatewayLabel = 1009,
-  kIdStatusLine = 1010,
-  kIdCurrentIp = 1012,
-  kIdCurrentMask = 1013,
-  kIdCurrentGateway = 1014,
-  kIdQueryLocalIp = 1015,
-  kIdLocalIpField = 1016,
-  kIdLocalIpLabel = 1017,
-  kIdMac = 1018,
-};
+// The controls of dialog 102 by id.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdFind = 1000;
+inline constexpr int kIdSave = 1001;
+inline constexpr int kIdIpField = 1003;
+inline constexpr int kIdMaskField = 1004;
+inline constexpr int kIdGatewayField = 1005;
+inline constexpr int kIdIpLabel = 1007;
+inline constexpr int kIdMaskLabel = 1008;
+inline constexpr int kIdGatewayLabel = 1009;
+inline constexpr int kIdStatusLine = 1010;
+inline constexpr int kIdCurrentIp = 1012;
+inline constexpr int kIdCurrentMask = 1013;
+inline constexpr int kIdCurrentGateway = 1014;
+inline constexpr int kIdQueryLocalIp = 1015;
+inline constexpr int kIdLocalIpField = 1016;
+inline constexpr int kIdLocalIpLabel = 1017;
+inline constexpr int kIdMac = 1018;
 
 // The texts, converted once from the UTF-8 of this source to code page 936.
 namespace texts {

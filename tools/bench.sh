@@ -7,7 +7,7 @@ bin=$build/bin
 root=$(mktemp -d)
 trap 'kill ${printer:-} 2>/dev/null || true; rm -rf "$root"' EXIT
 
-for bench in profile_benchmark usb_benchmark monitor_benchmark status_window_benchmark logrecorder_benchmark; do
+for bench in profile_benchmark usb_benchmark monitor_benchmark status_window_benchmark logrecorder_benchmark netsetup_benchmark; do
   exe=$(find "$build" -type f -name "$bench" -perm -u+x | head -n 1)
   [ -n "$exe" ] || { echo "missing benchmark $bench" >&2; exit 1; }
   echo "== $bench"
@@ -17,7 +17,7 @@ done
 record="$root/Program Files/VARN/QZ3317VT"
 mkdir -p "$record" "$root/Windows" "$root/ProgramData/VARN/QZ3317VT"
 printf '[DRVSPA]\r\nzPort=USB001\r\n' >"$record/QZ3317VT_SMD.DAT"
-export QZ3317VT_ROOT=$root QZ3317VT_USB=sim
+export QZ3317VT_ROOT=$root QZ3317VT_USB=sim QZ3317VT_NET=loopback-only
 "$bin/qz3317vt-logdb" init >/dev/null
 printf '[PRINT]\r\nUserName=bench\r\nPageNum=3\r\n' >>"$record/QZ3317VT_SMD.DAT"
 "$bin/qz3317vt-printer" --root "$root" >"$root/printer.out" &
@@ -29,4 +29,5 @@ hyperfine -N --warmup 20 --runs 300 \
   "$bin/qz3317vt-trivial" \
   "$bin/QZ3317VT_EXEPrintLog PrintLog" \
   "$bin/QZ3317VT_PSM JBG" \
-  "$bin/QZ3317VT_PSM INI"
+  "$bin/QZ3317VT_PSM INI" \
+  "$bin/lan_setter --find"
