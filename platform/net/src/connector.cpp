@@ -1,4 +1,4 @@
-// The connector of the process, and status names.
+// The connector of the process.
 #include "net/connector.h"
 
 #include "socket_connector.h"
@@ -10,24 +10,6 @@ namespace {
 Connector* replacement_ = nullptr;
 
 }  // namespace
-
-std::string_view describe(NetStatus status) {
-  switch (status) {
-    case NetStatus::Ok:
-      return "ok";
-    case NetStatus::Refused:
-      return "refused";
-    case NetStatus::TimedOut:
-      return "timed out";
-    case NetStatus::Unreachable:
-      return "unreachable";
-    case NetStatus::Closed:
-      return "closed by the peer";
-    case NetStatus::Failed:
-      return "failed";
-  }
-  return "failed";
-}
 
 Connector& connector() {
   static SocketConnector sockets;

@@ -17,10 +17,8 @@ NetStatus statusFromErrno(int error) {
 #if EWOULDBLOCK != EAGAIN
     case EWOULDBLOCK:
 #endif
-    case EINPROGRESS:
       return NetStatus::TimedOut;
-    // The broadcast address (what a text that does not parse used to
-    // become) gives EACCES on a TCP connect.
+    // A TCP connect to a broadcast address gives EACCES.
     case ENETUNREACH:
     case EHOSTUNREACH:
     case EADDRNOTAVAIL:

@@ -209,9 +209,4 @@ TEST(SocketConnector, ReplacementTakesOverAndNullptrRestores) {
   EXPECT_EQ(refusing.calls, 1);
 }
 
-TEST(NetStatus, HasAShortName) {
-  EXPECT_EQ(platform::net::describe(NetStatus::Refused), "refused");
-  EXPECT_EQ(platform::net::describe(NetStatus::TimedOut), "timed out");
-}
-
 }  // namespace

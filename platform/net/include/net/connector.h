@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <string_view>
 
 #include "net/ipv4.h"
 
@@ -25,9 +24,6 @@ enum class NetStatus {
   Closed,       // the peer closed or reset the connection
   Failed,       // any other failure (no socket, bad descriptor, ...)
 };
-
-// A short English name for messages: "refused", "timed out", ...
-std::string_view describe(NetStatus status);
 
 struct TransferResult {
   NetStatus status = NetStatus::Failed;
