@@ -1,6 +1,7 @@
 // The --find and --save runs on a headless form.
 #include "netsetup/scripted_run.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "netsetup/setup_form.h"
@@ -42,15 +43,15 @@ void printBoxes(SetupForm& form, std::ostream& out, bool answer) {
   });
 }
 
+// One part of a command-line address: empty is a blank octet; `ok` turns
+// false for anything but one to three digits up to 255.
 std::optional<std::uint8_t> octetArgument(std::string_view part, bool& ok) {
-  if (part.empty()) return std::nullopt;
+  ok = part.size() <= 3 &&
+       std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (!ok || part.empty()) return std::nullopt;
   unsigned value = 0;
-  ok = part.size() <= 3;
-  for (char c : part) {
-    ok = ok && c >= '0' && c <= '9';
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  ok = ok && value <= 255;
+  for (char c : part) value = value * 10 + static_cast<unsigned>(c - '0');
+  ok = value <= 255;
   return static_cast<std::uint8_t>(value);
 }
 
@@ -67,7 +68,7 @@ std::optional<AddressField> parseFieldArgument(std::string_view text) {
   for (std::size_t index = 0; index < 4; ++index) {
     auto dot = text.find('.');
     if ((dot == std::string_view::npos) != (index == 3)) return std::nullopt;
-    bool ok = true;
+    bool ok = false;
     field.setField(index, octetArgument(text.substr(0, dot), ok));
     if (!ok) return std::nullopt;
     text.remove_prefix(dot == std::string_view::npos ? text.size() : dot + 1);
