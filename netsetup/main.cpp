@@ -5,9 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "base/diagnostics.h"
+#include "base/program_info.h"
+#include "base/standard_streams.h"
 #include "netsetup/scripted_run.h"
 
 int main(int argc, char** argv) {
+  platform::base::protectStandardStreams();
+  if (platform::base::answerInfoRequest(argc, argv, "lan_setter", netsetup::usage())) return 0;
   std::vector<std::string_view> arguments(argv + 1, argv + argc);
   std::string error;
   auto request = netsetup::parseArguments(arguments, error);
@@ -23,6 +28,6 @@ int main(int argc, char** argv) {
     case netsetup::RunKind::Dialog:
       break;
   }
-  std::cerr << "lan_setter: the setup dialog is not built yet\n" << netsetup::usage();
+  platform::base::reportProblem("the setup dialog is not built yet; use --find or --save");
   return netsetup::kExitUsage;
 }

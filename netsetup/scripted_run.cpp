@@ -58,9 +58,21 @@ std::optional<std::uint8_t> octetArgument(std::string_view part, bool& ok) {
 }  // namespace
 
 std::string_view usage() {
-  return "usage: lan_setter                                the setup dialog\n"
-         "       lan_setter --find                         read the printer's settings\n"
-         "       lan_setter --save IP MASK GATEWAY [--force]  give the printer new settings\n";
+  return "usage: lan_setter [--find | --save IP MASK GATEWAY [--force]]\n"
+         "The network setup tool. It finds the printer on USB, or else over TCP port\n"
+         "9100 at PrintPortInUse of win.ini section DRVSTM_QZ3317VT (192.168.1.160\n"
+         "when empty), reads its address, mask, gateway and MAC address, and gives it\n"
+         "new ones.\n"
+         "  (no arguments)  the setup dialog\n"
+         "  --find          read the printer's settings and print them\n"
+         "  --save IP MASK GATEWAY [--force]\n"
+         "                  find, then give the printer these settings; settings that\n"
+         "                  look wrong are refused unless --force (an empty part of an\n"
+         "                  address is a blank octet, sent as 0)\n"
+         "Files live under $QZ3317VT_ROOT. QZ3317VT_USB=sim talks to the simulated\n"
+         "printer; QZ3317VT_NET=loopback-only refuses every address outside\n"
+         "127.0.0.0/8. Exit status: 0 done, 1 failed, 2 usage error.\n"
+         "--help and --version are taken only as the whole command line.\n";
 }
 
 std::optional<AddressField> parseFieldArgument(std::string_view text) {

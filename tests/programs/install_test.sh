@@ -13,7 +13,7 @@ trap 'rm -rf "$stage"' EXIT
 fail() { echo "$1" >&2; exit 1; }
 
 DESTDIR=$stage/full cmake --install "$build" --prefix /opt/qz >"$stage/full.log"
-for program in QZ3317VT_PSM QZ3317VT_EXEPrintLog qz3317vt-ini qz3317vt-logdb qz3317vt-printer \
+for program in QZ3317VT_PSM QZ3317VT_EXEPrintLog lan_setter qz3317vt-ini qz3317vt-logdb qz3317vt-printer \
                qz3317vt-root qz3317vt-status; do
   [ -x "$stage/full/opt/qz/bin/$program" ] || fail "not installed: bin/$program"
 done

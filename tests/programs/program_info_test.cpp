@@ -24,6 +24,7 @@ struct Program {
 
 const Program kPrograms[] = {
     {"QZ3317VT_PSM", QZ_MONITOR},        {"QZ3317VT_EXEPrintLog", QZ_RECORDER},
+    {"lan_setter", QZ_LAN_SETTER},
     {"qz3317vt-ini", QZ_INI},            {"qz3317vt-logdb", QZ_LOGDB},
     {"qz3317vt-printer", QZ_PRINTER},    {"qz3317vt-root", QZ_ROOT_TOOL},
     {"qz3317vt-status", QZ_STATUS},
