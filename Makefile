@@ -6,7 +6,8 @@ JOBS      ?= $(shell nproc)
 
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   libgtest-dev libgmock-dev libbenchmark-dev libusb-1.0-0-dev umockdev libumockdev-dev \
-  libsqlcipher-dev sqlcipher libsqlite3-0 hyperfine nlohmann-json3-dev
+  libsqlcipher-dev sqlcipher libsqlite3-0 hyperfine nlohmann-json3-dev \
+  cups-daemon cups-client cups-ipp-utils libcups2-dev
 
 .PHONY: deps build check test demo bench fuzz clean
 
