@@ -135,15 +135,11 @@ void QueueWatch::refresh() {
       break;
     }
 
-  bool ended = false;
   for (int id : std::set<int>(startedJobs_)) {
     bool stillThere = std::any_of(jobs_.begin(), jobs_.end(), [&](const JobAttributes& job) {
       return job.id == id && !hasEnded(job.state);
     });
-    if (!stillThere) {
-      startedJobs_.erase(id);
-      ended = true;
-    }
+    if (!stillThere) startedJobs_.erase(id);
   }
 
   int code = statusCodeFor(attributes_.state, attributes_.stateReasons);
@@ -164,7 +160,9 @@ void QueueWatch::refresh() {
     question_.reset();
   }
   if (newJob || raised) startMonitor();
-  if (ended) recordEndedJobs();
+  // A short job may start and end between two looks: every event looks
+  // for ended jobs, not only the end of a job seen under way.
+  recordEndedJobs();
 }
 
 void QueueWatch::startJob(const JobAttributes& job) {
