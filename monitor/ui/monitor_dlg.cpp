@@ -51,8 +51,9 @@ void CMonitorDlg::writeMessageKey(const char* key, const std::string& value) {
 
 void CMonitorDlg::onInitDialog() {
   Dialog::onInitDialog();
-  // Icon 105 is not shipped: the caption keeps the host's own icon.
-  (void)loadImageResource(kWindowIconId);
+  // Icon 105 comes with the desktop host's images; elsewhere the caption
+  // keeps the host's own icon.
+  setIcon(kWindowIconId);
   ResetDailyReminders();
   AddTrayIcon();
   resultWritten_ = false;

@@ -70,6 +70,7 @@ void Dialog::setTopmost(bool topmost) {
 void Dialog::bringToForeground() {
   if (window_) window_->bringToForeground();
 }
+bool Dialog::setIcon(int imageId) { return window_ && window_->setIcon(imageId); }
 Size Dialog::clientSize() const { return window_ ? window_->clientSize() : Size{}; }
 void Dialog::invalidate() {
   if (window_) window_->invalidate();

@@ -47,6 +47,8 @@ class Dialog : private WindowEvents {
   void setTopmost(bool topmost);
   void bringToForeground();
   Size clientSize() const;
+  // The window's icon from the host's image resource; false without one.
+  bool setIcon(int imageId);
   void invalidate();
   ScreenMetrics screen() const { return host_.screen(); }
 

@@ -21,7 +21,15 @@ enum class ControlKind {
   PushButton,
   DefaultPushButton,  // the button that the Enter key activates
   OwnerDrawnButton,   // drawn by the dialog on each paint request
+  AddressField,       // an IPv4 address: four octet fields, each blank or 0-255
 };
+
+// The text of an address field is the dotted-decimal rendering of its four
+// octets, a blank octet read as 0 ("0.0.0.0" when all are blank). Setting a
+// text fills the four fields from its dotted parts: a part above 255 becomes
+// 255, as the field enforces the range, and a missing or non-numeric part
+// leaves its field blank ("192.168.001.020" shows as 192.168.1.20). Setting
+// an empty text blanks all four. The user cannot enter an octet above 255.
 
 struct ControlTemplate {
   int id = 0;
@@ -59,7 +67,9 @@ struct MenuTemplate {
 };
 
 // A picture or icon in 32-bit 0xAARRGGBB pixels, rows from the top. The id
-// names the resource it came from, so a host without a screen can report it.
+// names the resource it came from: a host without a screen reports it, and
+// a desktop host that carries a designed image of that id draws the designed
+// one, so the pixels are what shows where no designed image exists.
 struct Image {
   int id = 0;
   int width = 0;

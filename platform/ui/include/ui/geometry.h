@@ -1,11 +1,14 @@
 // Points, sizes, rectangles and colours of the dialog framework, and the
 // conversion from dialog units to pixels.
 //
-// Templates give positions in dialog units. Every host lays them out with
-// the same base units, those of an 8-point dialog font at 96 dots per inch:
-// a horizontal unit is a quarter of 6 pixels, a vertical one an eighth of 13,
-// each rounded to the nearest pixel, so a 300 x 190 unit dialog has a client
-// area of 450 x 309 pixels on every host.
+// Templates give positions in dialog units: a horizontal unit is a quarter
+// of the base unit's width, a vertical one an eighth of its height, each
+// rounded to the nearest pixel. The base unit is the template font's average
+// character width and its height in pixels. A host without a screen uses the
+// base unit of an 8-point dialog font at 96 dots per inch (6 x 13), so a
+// 300 x 190 unit dialog has a client area of 450 x 309 pixels there; a
+// desktop host measures the template's font on its screen, so the layout
+// follows the font and the screen's resolution.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +45,12 @@ struct Rgb {
 inline constexpr int kBaseUnitX = 6;
 inline constexpr int kBaseUnitY = 13;
 
+struct BaseUnits {
+  int width = kBaseUnitX;
+  int height = kBaseUnitY;
+  friend bool operator==(const BaseUnits&, const BaseUnits&) = default;
+};
+
 // Multiplies and divides with rounding to the nearest integer, halves away
 // from zero.
 constexpr int mulDiv(int value, int numerator, int denominator) {
@@ -51,12 +60,16 @@ constexpr int mulDiv(int value, int numerator, int denominator) {
                                        : -((-product + half) / denominator));
 }
 
-constexpr int unitsToPixelsX(int units) { return mulDiv(units, kBaseUnitX, 4); }
-constexpr int unitsToPixelsY(int units) { return mulDiv(units, kBaseUnitY, 8); }
+constexpr int unitsToPixelsX(int units, BaseUnits base = {}) {
+  return mulDiv(units, base.width, 4);
+}
+constexpr int unitsToPixelsY(int units, BaseUnits base = {}) {
+  return mulDiv(units, base.height, 8);
+}
 
-constexpr Rect unitsToPixels(const Rect& units) {
-  return {unitsToPixelsX(units.x), unitsToPixelsY(units.y), unitsToPixelsX(units.width),
-          unitsToPixelsY(units.height)};
+constexpr Rect unitsToPixels(const Rect& units, BaseUnits base = {}) {
+  return {unitsToPixelsX(units.x, base), unitsToPixelsY(units.y, base),
+          unitsToPixelsX(units.width, base), unitsToPixelsY(units.height, base)};
 }
 
 }  // namespace platform::ui

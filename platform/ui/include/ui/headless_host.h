@@ -11,6 +11,9 @@
 //   click ID        click push button or owner-drawn button ID
 //   key esc|enter   Esc sends the cancel command; Enter the default button's
 //                   command (the OK command without a default button)
+//   type ID A.B.C.D what the user types into address field ID: four dotted
+//                   parts, each 0-255 or empty for a blank octet; a part the
+//                   field refuses (256, or no number) refuses the line
 //   close           the title bar's close button
 //   minimise        the title bar's minimise button
 //   icon dblclick|click|rclick [ID]   mouse on the notification icon (ID:
@@ -20,8 +23,9 @@
 //   dismiss         close the open pop-up menu without a choice
 //   dump            write the whole state: window, every control, icon
 //   sync [TOKEN]    write "sync TOKEN": everything before it has been handled
-// A user can reach only what shows: clicks, keys, close and minimise need
-// the window shown, a click needs the control shown and enabled. Any input
+// A user can reach only what shows: clicks, keys, typing, close and
+// minimise need the window shown, a click or typing needs the control shown
+// and enabled. Any input
 // but tick, pick, dismiss, dump and sync first closes an open menu, as a
 // click elsewhere does. A refused line writes "error ...". At the end of
 // the input, with driven ticks nothing can happen any more and the run ends
@@ -50,7 +54,8 @@
 //
 // Screen: 1920 x 1080 pixels with a 40-pixel taskbar at the bottom; the
 // cursor rests at 1880, 1060, over the notification area. One window at a
-// time.
+// time. The host has a notification area and no images of its own:
+// setIcon records the id asked for and reports false.
 #pragma once
 
 #include <iosfwd>
@@ -101,6 +106,7 @@ struct HeadlessState {
   bool visible = false;
   bool minimised = false;
   bool topmost = false;
+  int iconId = 0;  // the window icon asked for with setIcon
   Point position;
   std::vector<HeadlessControl> controls;  // template order
   std::vector<HeadlessIcon> icons;

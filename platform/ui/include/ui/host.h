@@ -9,11 +9,18 @@
 // still handling the previous one, except where a call below says it runs a
 // handler itself. Texts are UTF-8 both ways.
 //
-// The process host is chosen once, at the first call of host(), by the
+// The process host is chosen once, at the first call of host(), which the
+// programs make only when they show a window or a message box, by the
 // environment variable QZ3317VT_UI:
 //   "headless" (also when unset or empty)   ui/headless_host.h
-// A value that names no host is reported on standard error and the headless
-// host runs, so a monitor without a display still carries out its duties.
+//   "desktop"   the desktop host, a module loaded at that moment (ui/qt/),
+//               where a display is available (X11 DISPLAY or Wayland
+//               WAYLAND_DISPLAY, or Qt's offscreen platform by QT_QPA_PLATFORM)
+// A desktop request without a display, or whose module cannot be loaded or
+// started, and a value that names no host are reported on standard error
+// and the headless host runs, so a monitor without a display still carries
+// out its duties. QZ3317VT_UI_MODULE names the module's file where it is
+// not beside the program (or in ../lib/qz3317vt from it).
 #pragma once
 
 #include <chrono>
@@ -41,8 +48,9 @@ class Painter {
  public:
   virtual ~Painter() = default;
   // Draws the whole image stretched into `target` (control pixels, relative
-  // to the control's top left). Optional for a host without a screen to
-  // render, which still records what was drawn.
+  // to the control's top left); a designed image of the same id takes the
+  // pixels' place (ui/dialog_template.h). Optional for a host without a
+  // screen to render, which still records what was drawn.
   virtual void drawImage(const Image& image, const Rect& target) = 0;
 };
 
@@ -116,6 +124,10 @@ class HostWindow {
   virtual void bringToForeground() = 0;
   // Client area in pixels.
   virtual Size clientSize() const = 0;
+  // Makes the host's image resource `imageId` the window's large and small
+  // icon; false when the host has no such image, and the window keeps the
+  // host's default icon.
+  virtual bool setIcon(int imageId) = 0;
   // Asks for the whole window, controls included, to be painted again;
   // the painting happens after the current event, while the window shows.
   virtual void invalidate() = 0;
@@ -135,6 +147,9 @@ class HostWindow {
   // Notification icon. Each returns false when the host has no
   // notification area or the call failed; the window works on without it.
   // Mouse events arrive as onNotifyIcon. Removing an absent icon is harmless.
+  // While a window has no icon on a desktop without a notification area,
+  // its show(Hide) minimises it to the task bar instead, so that the user
+  // can bring it back; isVisible() then stays true.
   virtual bool addNotifyIcon(const NotifyIcon& icon) = 0;
   virtual bool modifyNotifyIcon(const NotifyIcon& icon) = 0;
   virtual bool removeNotifyIcon(int id) = 0;

@@ -13,6 +13,7 @@
 #include <map>
 #include <sstream>
 
+#include "common/address_text.h"
 #include "headless/line_format.h"
 
 namespace platform::ui {
@@ -26,6 +27,12 @@ namespace {
 constexpr Size kScreen{1920, 1080};
 constexpr int kTaskbarHeight = 40;
 constexpr Point kCursor{1880, 1060};
+
+// What a control holds after a text was set: address fields keep their
+// dotted rendering.
+std::string controlTextOf(ControlKind kind, const std::string& text) {
+  return kind == ControlKind::AddressField ? addressText(addressFields(text)) : text;
+}
 
 bool isButton(ControlKind kind) {
   return kind == ControlKind::PushButton || kind == ControlKind::DefaultPushButton ||
@@ -128,8 +135,9 @@ class HeadlessHost::Window final : public HostWindow {
     state_.position = {(metrics.workArea.width - client_.width) / 2,
                        (metrics.workArea.height - client_.height) / 2};
     for (const auto& c : dialog.controls)
-      state_.controls.push_back({c.id, c.kind, unitsToPixels(c.units), c.text, c.visible, c.enabled,
-                                 std::nullopt, c.kind == ControlKind::OwnerDrawnButton ? "none" : ""});
+      state_.controls.push_back({c.id, c.kind, unitsToPixels(c.units), controlTextOf(c.kind, c.text),
+                                 c.visible, c.enabled, std::nullopt,
+                                 c.kind == ControlKind::OwnerDrawnButton ? "none" : ""});
     write("dialog " + std::to_string(dialog.id) + " " + quote(dialog.caption) + " " +
           std::to_string(client_.width) + "x" + std::to_string(client_.height));
     printed_ = state_;
@@ -185,6 +193,10 @@ class HeadlessHost::Window final : public HostWindow {
   void setTopmost(bool topmost) override { state_.topmost = topmost; }
   void bringToForeground() override {}
   Size clientSize() const override { return client_; }
+  bool setIcon(int imageId) override {
+    state_.iconId = imageId;
+    return false;
+  }
   void invalidate() override { needsPaint_ = true; }
   void showControl(int id, bool visible) override {
     if (auto* c = control(id)) {
@@ -196,7 +208,7 @@ class HeadlessHost::Window final : public HostWindow {
     if (auto* c = control(id)) c->enabled = enabled;
   }
   void setControlText(int id, const std::string& text) override {
-    if (auto* c = control(id)) c->text = text;
+    if (auto* c = control(id)) c->text = controlTextOf(c->kind, text);
   }
   std::string controlText(int id) const override {
     auto* c = state_.control(id);
@@ -269,6 +281,7 @@ class HeadlessHost::Window final : public HostWindow {
   bool handleTick(const std::vector<std::string_view>& w);
   bool handleClick(const std::vector<std::string_view>& w);
   bool handleKey(const std::vector<std::string_view>& w);
+  bool handleType(const std::vector<std::string_view>& w);
   bool handleIcon(const std::vector<std::string_view>& w);
   bool handlePick(const std::vector<std::string_view>& w);
   void dump();
@@ -307,12 +320,13 @@ bool HeadlessHost::Window::handle(std::string_view line) {
   // Anything else is a click elsewhere for an open menu.
   state_.menu.reset();
   if (verb == "icon") return handleIcon(w);
-  if (verb != "click" && verb != "key" && verb != "close" && verb != "minimise")
+  if (verb != "click" && verb != "key" && verb != "type" && verb != "close" && verb != "minimise")
     return refuse("unknown input: " + std::string(line));
   if (!state_.visible || state_.minimised)
     return refuse(std::string(verb) + ": the window is not shown");
   if (verb == "click") return handleClick(w);
   if (verb == "key") return handleKey(w);
+  if (verb == "type") return handleType(w);
   if (verb == "close") {
     events_.onClose();
     return true;
@@ -363,6 +377,28 @@ bool HeadlessHost::Window::handleKey(const std::vector<std::string_view>& w) {
     return true;
   }
   events_.onCommand(kCommandOk);
+  return true;
+}
+
+bool HeadlessHost::Window::handleType(const std::vector<std::string_view>& w) {
+  auto id = w.size() > 1 ? number(w[1]) : std::nullopt;
+  auto* c = id ? control(*id) : nullptr;
+  if (!c || c->kind != ControlKind::AddressField)
+    return refuse("type: no address field " + std::string(w.size() > 1 ? w[1] : ""));
+  if (!c->visible || !c->enabled)
+    return refuse("type: control " + std::to_string(*id) + " is hidden or disabled");
+  std::string_view typed = w.size() > 2 ? w[2] : "";
+  AddressFields fields{};
+  for (auto& field : fields) {
+    auto dot = typed.find('.');
+    auto octet = typedOctet(typed.substr(0, dot));
+    if (!octet) return refuse("type: the field refuses \"" + std::string(typed.substr(0, dot)) + "\"");
+    field = *octet;
+    if (dot == std::string_view::npos) break;
+    typed.remove_prefix(dot + 1);
+    if (&field == &fields.back()) return refuse("type: an address has four parts");
+  }
+  c->text = addressText(fields);
   return true;
 }
 
