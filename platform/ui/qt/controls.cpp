@@ -46,8 +46,11 @@ void StaticControl::paintEvent(QPaintEvent*) {
   }
   painter.setPen(pen);
   painter.setFont(font());
+  // Lines end in "\r\n" as the programs write them.
+  QString shown = text_;
+  shown.remove(QLatin1Char('\r'));
   painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
-                   text_);
+                   shown);
 }
 
 PictureButton::PictureButton(QWidget* parent, Draw draw)
