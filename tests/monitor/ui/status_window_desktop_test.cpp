@@ -1,0 +1,174 @@
+// Whole runs of the built QZ3317VT_PSM in "STM" mode on the desktop host,
+// on an X server of the test's own (Xvfb on a display number it picks),
+// with and without a notification area (the trayer panel). The test plays
+// the user with xdotool and reads the windows with xwininfo and xprop. A
+// machine without these programs fails the test: they are part of the
+// project's packages.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <thread>
+
+#include "profile/profile.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
+
+namespace {
+
+using testing_support::BackgroundProcess;
+using testing_support::runProgram;
+
+constexpr const char* kCaption = "QZ3317VT打印机状态监视";
+
+// The program's file on PATH; a missing one fails the test that needs it.
+std::string tool(const std::string& name) {
+  std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+  for (std::size_t start = 0; start <= path.size();) {
+    auto end = path.find(':', start);
+    auto file = std::filesystem::path(path.substr(start, end - start)) / name;
+    if (::access(file.c_str(), X_OK) == 0) return file.string();
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  ADD_FAILURE() << name << " is not installed (make deps installs it)";
+  return "/nonexistent/" + name;
+}
+
+// Polls `done` until it holds or `limit` has passed; the desktop runs on
+// the real clock, so the test waits for what it watches, never a fixed time.
+template <typename Done>
+bool waitFor(Done done, std::chrono::milliseconds limit = std::chrono::seconds(15)) {
+  auto until = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < until) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return done();
+}
+
+class DesktopStatusWindowRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // -displayfd: the server picks a free display number and writes it.
+    xserver_ = std::make_unique<BackgroundProcess>(
+        std::vector<std::string>{tool("Xvfb"), "-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
+                                 "1280x800x24"},
+        std::map<std::string, std::string>{}, root.path() / "xvfb.err");
+    auto number = xserver_->readLine();
+    ASSERT_TRUE(number && !number->empty()) << "Xvfb did not start (is the xvfb package installed?)";
+    display_ = ":" + *number;
+    set("DRVSPA", "zPort", "USB001");
+    set("DRVSPA", "Printing", "0");
+    set("DRVMSG", "msgCode", "10001");
+  }
+
+  void startTrayHost() {
+    tray_ = std::make_unique<BackgroundProcess>(
+        std::vector<std::string>{tool("trayer"), "--edge", "bottom", "--align", "right", "--widthtype",
+                                 "pixel", "--width", "100", "--heighttype", "pixel", "--height", "32"},
+        std::map<std::string, std::string>{{"DISPLAY", display_}}, root.path() / "trayer.err");
+    ASSERT_TRUE(waitFor([&] { return !x({"xdotool", "search", "--name", "^panel$"}).empty(); }))
+        << "the tray host did not come up";
+  }
+
+  void startMonitor() {
+    monitor_ = std::make_unique<BackgroundProcess>(
+        std::vector<std::string>{QZ_MONITOR, "STM"},
+        std::map<std::string, std::string>{{"QZ3317VT_ROOT", root.path().string()},
+                                           {"QZ3317VT_USB", "sim"},
+                                           {"QZ3317VT_UI", "desktop"},
+                                           {"DISPLAY", display_},
+                                           {"XDG_RUNTIME_DIR", root.path().string()}},
+        root.path() / "monitor.err");
+    ASSERT_TRUE(waitFor([&] { return !window().empty(); })) << "no status window appeared";
+  }
+
+  // Output of an X client on the test's display.
+  std::string x(std::vector<std::string> argv) const {
+    argv[0] = tool(argv[0]);
+    return runProgram(argv, {{"DISPLAY", display_}}).out;
+  }
+  std::string window() const {
+    auto ids = x({"xdotool", "search", "--name", kCaption});
+    return ids.substr(0, ids.find('\n'));
+  }
+  bool mapped() const {
+    return x({"xwininfo", "-id", window()}).find("Map State: IsViewable") != std::string::npos;
+  }
+  std::string netState() const { return x({"xprop", "-id", window(), "_NET_WM_STATE"}); }
+  // Centre of the monitor's icon inside the tray host's panel, in screen
+  // pixels; empty when the panel holds none.
+  std::optional<std::pair<int, int>> trayIcon() const {
+    static const std::regex line(R"re("QZ3317VT": \("QZ3317VT" "QZ3317VT"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(\d+)\+(\d+))re");
+    auto tree = x({"xwininfo", "-tree", "-id", x({"xdotool", "search", "--name", "^panel$"}).substr(0, 12)});
+    std::smatch m;
+    if (!std::regex_search(tree, m, line)) return std::nullopt;
+    return std::pair{std::stoi(m[3]) + std::stoi(m[1]) / 2, std::stoi(m[4]) + std::stoi(m[2]) / 2};
+  }
+  void pressEsc() {
+    x({"xdotool", "windowfocus", "--sync", window()});
+    x({"xdotool", "key", "Escape"});
+  }
+  // The monitor's exit code once it ended by itself, -2 if it did not.
+  int ended() {
+    bool gone = waitFor([&] { return x({"xdotool", "search", "--name", kCaption}).empty(); });
+    return gone ? monitor_->wait() : -2;
+  }
+
+  void set(const char* section, const char* key, const std::string& value) {
+    platform::profile::writeString(root.exchangeFile(), section, key, value);
+  }
+  std::string key(const char* section, const char* name) const {
+    return platform::profile::getString(root.exchangeFile(), section, name, "<none>", 64);
+  }
+
+  testing_support::TempRoot root;
+
+ private:
+  std::string display_;
+  std::unique_ptr<BackgroundProcess> xserver_;
+  std::unique_ptr<BackgroundProcess> tray_;
+  std::unique_ptr<BackgroundProcess> monitor_;
+};
+
+TEST_F(DesktopStatusWindowRun, TrayIconDoubleClickBringsTheHiddenWindowBackAndEscEndsTheMonitor) {
+  startTrayHost();
+  startMonitor();
+  std::optional<std::pair<int, int>> icon;
+  ASSERT_TRUE(waitFor([&] { return (icon = trayIcon()).has_value(); }))
+      << "the monitor's icon is not in the notification area";
+  EXPECT_TRUE(waitFor([&] { return !mapped(); })) << "a ready status hides the window at the first tick";
+
+  x({"xdotool", "mousemove", std::to_string(icon->first), std::to_string(icon->second)});
+  x({"xdotool", "click", "--repeat", "2", "--delay", "80", "1"});
+  ASSERT_TRUE(waitFor([&] { return mapped(); })) << "the double click shows the window";
+  EXPECT_EQ(key("DRVMSG", "msgWorking"), "1");
+
+  pressEsc();
+  EXPECT_EQ(ended(), 0);
+  EXPECT_EQ(key("DRVMSG", "msgResult"), "0");
+  EXPECT_EQ(key("DRVMSG", "msgRun"), "0");
+  EXPECT_EQ(key("DRVMSG", "msgWorking"), "0");
+}
+
+TEST_F(DesktopStatusWindowRun, WithoutANotificationAreaTheHiddenWindowGoesToTheTaskBarInstead) {
+  startMonitor();
+  // The window asks to be minimised (the state a window manager iconifies)
+  // and stays mapped, where with an icon it would be unmapped.
+  EXPECT_TRUE(waitFor([&] { return netState().find("_NET_WM_STATE_HIDDEN") != std::string::npos; }))
+      << netState();
+  EXPECT_TRUE(mapped());
+
+  pressEsc();
+  EXPECT_EQ(ended(), 0);
+  EXPECT_EQ(key("DRVMSG", "msgResult"), "0");
+  EXPECT_EQ(key("DRVMSG", "msgWorking"), "0");
+}
+
+}  // namespace
