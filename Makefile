@@ -7,7 +7,9 @@ JOBS      ?= $(shell nproc)
 DEB_PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
   libgtest-dev libgmock-dev libbenchmark-dev libusb-1.0-0-dev umockdev libumockdev-dev \
   libsqlcipher-dev sqlcipher libsqlite3-0 hyperfine nlohmann-json3-dev \
-  cups-daemon cups-client cups-ipp-utils libcups2-dev
+  cups-daemon cups-client cups-ipp-utils libcups2-dev \
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libxcb1-dev xvfb trayer xdotool x11-utils \
+  fonts-wqy-microhei
 
 .PHONY: deps build check test demo bench fuzz clean
 

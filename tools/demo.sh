@@ -81,3 +81,6 @@ echo "== qz3317vt-logdb summary --by user"
 
 echo "== lan_setter"
 bash "$here/demo_lan_setter.sh" "$build" "$root" "$scenario"
+
+echo "== QZ3317VT_PSM STM on the desktop host"
+bash "$here/demo_desktop.sh" "$build" "$root"

@@ -25,6 +25,11 @@ namespace {
 
 QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+// Qt's offscreen platform has no stacking order and warns at each raise.
+void raiseWindow(QWidget* w) {
+  if (QGuiApplication::platformName() != QStringLiteral("offscreen")) w->raise();
+}
+
 bool takesFocus(const QWidget* w) {
   return w->isVisible() && w->isEnabled() && w->focusPolicy() != Qt::NoFocus;
 }
@@ -300,7 +305,7 @@ void QtWindow::show(ShowMode mode) {
   } else {
     widget_->show();
   }
-  widget_->raise();
+  raiseWindow(widget_.get());
 }
 
 bool QtWindow::isVisible() const { return widget_->isVisible(); }
@@ -308,7 +313,7 @@ bool QtWindow::isMinimised() const { return widget_->isMinimized(); }
 
 void QtWindow::move(Point topLeft) {
   widget_->move(topLeft.x, topLeft.y);
-  widget_->raise();
+  raiseWindow(widget_.get());
 }
 
 void QtWindow::setTopmost(bool topmost) {
@@ -324,7 +329,7 @@ void QtWindow::setTopmost(bool topmost) {
 
 void QtWindow::bringToForeground() {
   if (!widget_->isVisible()) return;
-  widget_->raise();
+  raiseWindow(widget_.get());
   widget_->activateWindow();
 }
 
