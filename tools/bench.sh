@@ -31,3 +31,4 @@ hyperfine -N --warmup 20 --runs 300 \
   "$bin/QZ3317VT_PSM JBG" \
   "$bin/QZ3317VT_PSM INI" \
   "$bin/lan_setter --find"
+bash "$(dirname "$0")/bench_desktop.sh" "$build"

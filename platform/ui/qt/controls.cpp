@@ -63,7 +63,8 @@ void PictureButton::paintEvent(QPaintEvent*) {
 }
 
 QValidator::State OctetValidator::validate(QString& input, int&) const {
-  return typedOctet(input.toStdString()) ? Acceptable : Invalid;
+  std::optional<std::uint8_t> octet;
+  return typedOctet(input.toStdString(), octet) ? Acceptable : Invalid;
 }
 
 AddressEdit::AddressEdit(QWidget* parent) : QFrame(parent) {
@@ -108,7 +109,7 @@ void AddressEdit::setText(const std::string& dotted) {
 std::string AddressEdit::text() const {
   AddressFields fields{};
   for (std::size_t i = 0; i < octets_.size(); ++i)
-    if (auto octet = typedOctet(octets_[i]->text().toStdString())) fields[i] = *octet;
+    typedOctet(octets_[i]->text().toStdString(), fields[i]);
   return addressText(fields);
 }
 

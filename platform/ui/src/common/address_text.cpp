@@ -40,12 +40,16 @@ std::string addressText(const AddressFields& fields) {
   return text;
 }
 
-std::optional<std::optional<std::uint8_t>> typedOctet(std::string_view text) {
-  if (text.empty()) return std::optional<std::uint8_t>{};
-  if (text.size() > 3) return std::nullopt;
+bool typedOctet(std::string_view text, std::optional<std::uint8_t>& octet) {
+  if (text.empty()) {
+    octet.reset();
+    return true;
+  }
+  if (text.size() > 3) return false;
   auto value = decimal(text);
-  if (!value || *value > 255) return std::nullopt;
-  return std::optional<std::uint8_t>{static_cast<std::uint8_t>(*value)};
+  if (!value || *value > 255) return false;
+  octet = static_cast<std::uint8_t>(*value);
+  return true;
 }
 
 }  // namespace platform::ui

@@ -17,8 +17,9 @@ using AddressFields = std::array<std::optional<std::uint8_t>, 4>;
 AddressFields addressFields(std::string_view dotted);
 // The dotted rendering, a blank field read as 0.
 std::string addressText(const AddressFields& fields);
-// One octet as the user types it: blank for an empty text, nullopt-in-
-// optional for a text that is no octet (not 0-255 decimal digits).
-std::optional<std::optional<std::uint8_t>> typedOctet(std::string_view text);
+// One octet as the user types it into `octet`: blank for an empty text;
+// false, and `octet` untouched, for a text that is no octet (not 0-255 in
+// decimal digits).
+bool typedOctet(std::string_view text, std::optional<std::uint8_t>& octet);
 
 }  // namespace platform::ui

@@ -391,9 +391,8 @@ bool HeadlessHost::Window::handleType(const std::vector<std::string_view>& w) {
   AddressFields fields{};
   for (auto& field : fields) {
     auto dot = typed.find('.');
-    auto octet = typedOctet(typed.substr(0, dot));
-    if (!octet) return refuse("type: the field refuses \"" + std::string(typed.substr(0, dot)) + "\"");
-    field = *octet;
+    if (!typedOctet(typed.substr(0, dot), field))
+      return refuse("type: the field refuses \"" + std::string(typed.substr(0, dot)) + "\"");
     if (dot == std::string_view::npos) break;
     typed.remove_prefix(dot + 1);
     if (&field == &fields.back()) return refuse("type: an address has four parts");
