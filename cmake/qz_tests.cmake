@@ -2,8 +2,7 @@
 # (unit, process, slow) and the environment every test runs under.
 
 # The network module refuses any address outside 127.0.0.0/8 in tests.
-set(QZ_TEST_ENVIRONMENT QZ3317VT_NET=loopback-only
-  LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/support/toolkit_leaks.supp)
+set(QZ_TEST_ENVIRONMENT QZ3317VT_NET=loopback-only)
 
 # qz_gtest(TARGET LABEL [SLOW pattern...]): registers TARGET's cases under
 # LABEL; the cases matching a SLOW pattern (GoogleTest filter syntax) are

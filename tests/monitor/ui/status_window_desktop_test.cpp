@@ -84,7 +84,8 @@ class DesktopStatusWindowRun : public ::testing::Test {
                                            {"QZ3317VT_USB", "sim"},
                                            {"QZ3317VT_UI", "desktop"},
                                            {"DISPLAY", display_},
-                                           {"XDG_RUNTIME_DIR", root.path().string()}},
+                                           {"XDG_RUNTIME_DIR", root.path().string()},
+                                           {"LSAN_OPTIONS", "suppressions=" QZ_TOOLKIT_LEAKS}},
         root.path() / "monitor.err");
     ASSERT_TRUE(waitFor([&] { return !window().empty(); })) << "no status window appeared";
   }
