@@ -99,21 +99,37 @@ class DesktopStatusWindowRun : public ::testing::Test {
     auto ids = x({"xdotool", "search", "--name", kCaption});
     return ids.substr(0, ids.find('\n'));
   }
+  // Both ask about a window by its id only: without one, xwininfo and xprop
+  // would wait for the user to click a window.
   bool mapped() const {
-    return x({"xwininfo", "-id", window()}).find("Map State: IsViewable") != std::string::npos;
+    auto id = window();
+    return !id.empty() &&
+           x({"xwininfo", "-id", id}).find("Map State: IsViewable") != std::string::npos;
   }
-  std::string netState() const { return x({"xprop", "-id", window(), "_NET_WM_STATE"}); }
+  std::string netState() const {
+    auto id = window();
+    return id.empty() ? "" : x({"xprop", "-id", id, "_NET_WM_STATE"});
+  }
   // Centre of the monitor's icon inside the tray host's panel, in screen
   // pixels; empty when the panel holds none.
   std::optional<std::pair<int, int>> trayIcon() const {
     static const std::regex line(R"re("QZ3317VT": \("QZ3317VT" "QZ3317VT"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(\d+)\+(\d+))re");
-    auto tree = x({"xwininfo", "-tree", "-id", x({"xdotool", "search", "--name", "^panel$"}).substr(0, 12)});
+    auto panel = x({"xdotool", "search", "--name", "^panel$"});
+    if (panel.empty()) return std::nullopt;
+    auto tree = x({"xwininfo", "-tree", "-id", panel.substr(0, panel.find('\n'))});
     std::smatch m;
     if (!std::regex_search(tree, m, line)) return std::nullopt;
     return std::pair{std::stoi(m[3]) + std::stoi(m[1]) / 2, std::stoi(m[4]) + std::stoi(m[2]) / 2};
   }
+  // Gives the window the keyboard focus (no window manager does it here),
+  // then presses Esc.
   void pressEsc() {
-    x({"xdotool", "windowfocus", "--sync", window()});
+    auto id = window();
+    ASSERT_FALSE(id.empty());
+    EXPECT_TRUE(waitFor([&] {
+      x({"xdotool", "windowfocus", id});
+      return x({"xdotool", "getwindowfocus"}).starts_with(id);
+    })) << "the window does not take the focus";
     x({"xdotool", "key", "Escape"});
   }
   // The monitor's exit code once it ended by itself, -2 if it did not.
