@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(HostChoiceLinks, NoProgramLinksTheToolkit) {
-  for (const char* program : {QZ_MONITOR, QZ_RECORDER}) {
+  for (const char* program : {QZ_MONITOR, QZ_RECORDER, QZ_SETUP}) {
     auto libraries = runProgram({"/usr/bin/ldd", program}).out;
     ASSERT_FALSE(libraries.empty()) << program;
     EXPECT_EQ(libraries.find("libQt"), std::string::npos) << program << ":\n" << libraries;
