@@ -14,6 +14,8 @@
 
 #include "base/clock.h"
 #include "base/instance_lock.h"
+#include "base/program_info.h"
+#include "base/standard_streams.h"
 #include "base/system_names.h"
 #include "bridge/bridge_log.h"
 #include "bridge/queue_kind.h"
@@ -23,7 +25,6 @@
 
 namespace {
 
-constexpr const char* kVersion = "qz3317vt-bridge 1.0";
 constexpr const char* kUsage =
     "Usage: qz3317vt-bridge [--queue NAME]... [--server HOST:PORT]\n"
     "Plays the QZ3317VT printer's driver for CUPS: shows the printer's status in\n"
@@ -47,7 +48,7 @@ struct Options {
   int idlePollMs = 2000;
 };
 
-// Returns 0 to run, else the exit code (after --help, --version, a misuse).
+// Returns 0 to run, else the exit code of a misuse.
 int parse(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     std::string word = argv[i];
@@ -57,14 +58,6 @@ int parse(int argc, char** argv, Options& options) {
       return true;
     };
     std::string text;
-    if (word == "--help") {
-      std::fputs(kUsage, stdout);
-      return -1;
-    }
-    if (word == "--version") {
-      std::puts(kVersion);
-      return -1;
-    }
     if (word == "--queue" && value(text)) {
       options.queues.push_back(text);
     } else if (word == "--server" && value(text)) {
@@ -151,8 +144,10 @@ class Watches {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::base::protectStandardStreams();
+  if (platform::base::answerInfoRequest(argc, argv, "qz3317vt-bridge", kUsage)) return 0;
   Options options;
-  if (int code = parse(argc, argv, options); code != 0) return code < 0 ? 0 : code;
+  if (int code = parse(argc, argv, options); code != 0) return code;
 
   auto lock = platform::base::InstanceLock::tryAcquire("qz3317vt-bridge");
   if (!lock) {
