@@ -152,7 +152,7 @@ class DialogButton final : public QPushButton {
 };
 
 QtWindow::QtWindow(const DialogTemplate& dialog, WindowEvents& events, std::string snapshot)
-    : template_(dialog), events_(events), widget_(std::make_unique<DialogWidget>(*this, dialog)),
+    : events_(events), widget_(std::make_unique<DialogWidget>(*this, dialog)),
       snapshot_(std::move(snapshot)) {
   build(dialog);
 }

@@ -75,7 +75,6 @@ class QtWindow final : public HostWindow {
   void deliverTimer(int id);
   void saveSnapshot();
 
-  const DialogTemplate& template_;
   WindowEvents& events_;
   std::unique_ptr<DialogWidget> widget_;
   std::map<int, QWidget*> controls_;
