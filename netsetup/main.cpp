@@ -1,13 +1,14 @@
-// lan_setter: the network setup tool. Without arguments the setup dialog;
+// lan_setter: the network setup tool. Without arguments the setup dialog
+// on the process's dialog host (QZ3317VT_UI);
 // --find and --save run its workflow from the command line
 // (netsetup/scripted_run.h).
 #include <iostream>
 #include <string_view>
 #include <vector>
 
-#include "base/diagnostics.h"
 #include "base/program_info.h"
 #include "base/standard_streams.h"
+#include "netsetup/lan_setter_app.h"
 #include "netsetup/scripted_run.h"
 
 int main(int argc, char** argv) {
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     case netsetup::RunKind::Dialog:
       break;
   }
-  platform::base::reportProblem("the setup dialog is not built yet; use --find or --save");
-  return netsetup::kExitUsage;
+  netsetup::Clan_setterApp app;
+  app.InitInstance();
+  return 0;
 }

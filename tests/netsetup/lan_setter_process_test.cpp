@@ -263,6 +263,41 @@ TEST_F(LanSetter, SaveWithoutAPrinterFailsAfterTheFind) {
   EXPECT_FALSE(sentSetIp());
 }
 
+TEST_F(LanSetter, DialogWithoutArgumentsFindsThenSavesTypedSettingsOverUsb) {
+  startOnUsb();
+  testing_support::BackgroundProcess dialog({QZ_LAN_SETTER}, environment());
+  ASSERT_TRUE(dialog.writeInput("click 1000\ntype 1003 127.0.0.66\ntype 1004 255.0.0.0\n"
+                                "type 1005 127.0.0.1\nclick 1001\nclick 2\n"));
+  dialog.closeInput();
+  std::string out;
+  while (auto line = dialog.readLine()) out += *line + "\n";
+  EXPECT_EQ(dialog.wait(), 0) << out;
+  for (const char* line : {"text 1003 \"127.0.0.2\"", "text 1010 \"已连接打印机设备，请设置网络参数\"",
+                           "text 1010 \"网络参数设置成功\"", "text 1012 \"当前IP地址：127.0.0.66\"",
+                           "end 2"})
+    EXPECT_NE(out.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << out;
+  EXPECT_NE(winIni().find("PrintPortInUse=127.0.0.66\r\n"), std::string::npos);
+  EXPECT_NE(requests().find("SetIP=\\x7f\\0\\0B\\xff\\0\\0\\0\\x7f\\0\\0\\x01;"),
+            std::string::npos)
+      << requests();
+}
+
+TEST_F(LanSetter, DialogAboutBoxTakesTheInputUntilItsOkCloses) {
+  startOnUsb();
+  testing_support::BackgroundProcess dialog({QZ_LAN_SETTER}, environment());
+  ASSERT_TRUE(dialog.writeInput("sysmenu 16\nclick 1000\nkey enter\nclick 2\n"));
+  dialog.closeInput();
+  std::string out;
+  while (auto line = dialog.readLine())
+    if (line->starts_with("dialog") || line->starts_with("end") || line->starts_with("error"))
+      out += *line + "\n";
+  EXPECT_EQ(dialog.wait(), 0);
+  EXPECT_EQ(out, "dialog 102 \"QZ3317VT网络打印机参数设置\" 527x346\n"
+                 "dialog 100 \"关于 QZ3317VT网络打印机网络参数设置\" 255x101\n"
+                 "error click: no button 1000\nend 1\nend 2\n");
+  EXPECT_EQ(requests().find("CheckIP;"), std::string::npos);
+}
+
 TEST_F(LanSetter, UsageErrorsExitWithTwo) {
   startOnUsb();
   for (const auto& arguments : std::vector<std::vector<std::string>>{

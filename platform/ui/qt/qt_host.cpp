@@ -9,9 +9,11 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QScreen>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
+#include "common/box_report.h"
 #include "ui/desktop_module.h"
 #include "window.h"
 
@@ -66,18 +68,20 @@ bool startToolkit(std::string& why) {
   return true;
 }
 
-QtHost::QtHost(std::string snapshot) : snapshot_(std::move(snapshot)) {}
+QtHost::QtHost(Snapshot snapshot) : snapshot_(std::move(snapshot)) {}
 
 QtHost::~QtHost() = default;
 
 std::unique_ptr<HostWindow> QtHost::createWindow(const DialogTemplate& dialog,
                                                  WindowEvents& events) {
-  auto window = std::make_unique<QtWindow>(dialog, events, snapshot_);
-  open_ = window.get();
+  // Only the first window of a snapshot run takes the picture.
+  auto window = std::make_unique<QtWindow>(dialog, events, open_.empty() ? snapshot_ : Snapshot{});
+  if (!open_.empty()) window->makeModalTo(*open_.back());
+  open_.push_back(window.get());
   // The window tells the host when it goes, so a box never names a
   // destroyed parent.
   QObject::connect(window->widget(), &QObject::destroyed, [this, w = window.get()] {
-    if (open_ == w) open_ = nullptr;
+    std::erase(open_, w);
   });
   return window;
 }
@@ -92,17 +96,52 @@ ScreenMetrics QtHost::screen() const {
           {work.x(), work.y(), work.width(), work.height()}};
 }
 
-void QtHost::show(const MessageBoxRequest& request) {
-  QWidget* parent = open_ != nullptr && open_->isVisible() ? open_->widget() : nullptr;
-  auto icon = request.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Warning;
-  QMessageBox box(icon, QString::fromStdString(request.caption),
-                  QString::fromStdString(request.text), QMessageBox::Ok, parent);
-  box.setObjectName(QStringLiteral("message-box"));
-  if (open_ != nullptr) {
-    open_->holdEvents([&box] { box.exec(); });
-  } else {
-    box.exec();
+namespace {
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Error:
+      return QMessageBox::Critical;
+    case MessageIcon::Warning:
+      return QMessageBox::Warning;
+    case MessageIcon::None:
+      break;
   }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+int QtHost::runBox(QMessageBox& box) {
+  auto* top = openWindow();
+  if (top != nullptr && top->isVisible()) box.setParent(top->widget(), box.windowFlags());
+  int answer = QMessageBox::NoButton;
+  if (top != nullptr) {
+    top->holdEvents([&] { answer = box.exec(); });
+  } else {
+    answer = box.exec();
+  }
+  return answer;
+}
+
+void QtHost::show(const MessageBoxRequest& request) {
+  if (snapshot_.wanted()) return reportBox(request);
+  QMessageBox box(boxIcon(request.icon), QString::fromStdString(request.caption),
+                  QString::fromStdString(request.text), QMessageBox::Ok);
+  box.setObjectName(QStringLiteral("message-box"));
+  runBox(box);
+}
+
+bool QtHost::ask(const MessageBoxRequest& request) {
+  if (snapshot_.wanted()) {
+    reportQuestion(request);
+    return false;
+  }
+  QMessageBox box(boxIcon(request.icon), QString::fromStdString(request.caption),
+                  QString::fromStdString(request.text), QMessageBox::Yes | QMessageBox::No);
+  box.setObjectName(QStringLiteral("question-box"));
+  box.setEscapeButton(QMessageBox::No);
+  return runBox(box) == QMessageBox::Yes;
 }
 
 }  // namespace platform::ui::qt
@@ -111,6 +150,5 @@ void QtHost::show(const MessageBoxRequest& request) {
 extern "C" __attribute__((visibility("default"))) platform::ui::Host*
 qz3317vt_make_desktop_host(std::string& why) {
   if (!platform::ui::qt::startToolkit(why)) return nullptr;
-  const char* snapshot = std::getenv("QZ3317VT_UI_SNAPSHOT");
-  return new platform::ui::qt::QtHost(snapshot == nullptr ? "" : snapshot);
+  return new platform::ui::qt::QtHost(platform::ui::qt::snapshotFromEnvironment());
 }

@@ -5,8 +5,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "snapshot.h"
 #include "ui/host.h"
+
+class QMessageBox;
 
 namespace platform::ui::qt {
 
@@ -14,24 +18,32 @@ class QtWindow;
 
 class QtHost final : public Host {
  public:
-  // `snapshot`: see QtWindow; QZ3317VT_UI_SNAPSHOT in a process.
-  explicit QtHost(std::string snapshot = {});
+  // `snapshot`: see QtWindow, which takes it for the first window only;
+  // QZ3317VT_UI_SNAPSHOT and QZ3317VT_UI_SNAPSHOT_CLICKS in a process. A
+  // snapshot run waits for no one: its message boxes go to standard error
+  // and its questions are answered No.
+  explicit QtHost(Snapshot snapshot = {});
   ~QtHost() override;
 
   std::unique_ptr<HostWindow> createWindow(const DialogTemplate& dialog,
                                            WindowEvents& events) override;
   ScreenMetrics screen() const override;
   // A modal box with the caption, the text, the icon and an OK button over
-  // the open window.
+  // the top window.
   void show(const MessageBoxRequest& request) override;
+  // The same with Yes and No buttons; Esc and the title bar's close button
+  // answer No.
+  bool ask(const MessageBoxRequest& request) override;
 
   // The window created last and still open; nullptr without one.
-  QtWindow* openWindow() const { return open_; }
+  QtWindow* openWindow() const { return open_.empty() ? nullptr : open_.back(); }
 
  private:
-  friend class QtWindow;
-  std::string snapshot_;
-  QtWindow* open_ = nullptr;
+  // Runs a box over the top window, holding that window's events meanwhile.
+  int runBox(QMessageBox& box);
+
+  Snapshot snapshot_;
+  std::vector<QtWindow*> open_;  // bottom first
 };
 
 // Checks that the toolkit can reach a display and makes the QApplication;

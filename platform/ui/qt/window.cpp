@@ -151,10 +151,11 @@ class DialogButton final : public QPushButton {
   }
 };
 
-QtWindow::QtWindow(const DialogTemplate& dialog, WindowEvents& events, std::string snapshot)
+QtWindow::QtWindow(const DialogTemplate& dialog, WindowEvents& events, Snapshot snapshot)
     : events_(events), widget_(std::make_unique<DialogWidget>(*this, dialog)),
       snapshot_(std::move(snapshot)) {
   build(dialog);
+  addSystemMenu(dialog.systemMenu);
 }
 
 QtWindow::~QtWindow() {
@@ -164,6 +165,26 @@ QtWindow::~QtWindow() {
 }
 
 QWidget* QtWindow::widget() const { return widget_.get(); }
+
+void QtWindow::makeModalTo(QtWindow& below) {
+  // A parent makes the window manager keep it over the one below and
+  // centre it there; it stays a window of its own.
+  widget_->setParent(below.widget(), widget_->windowFlags());
+  widget_->setWindowModality(Qt::WindowModal);
+}
+
+void QtWindow::addSystemMenu(const std::vector<MenuItem>& items) {
+  if (items.empty()) return;
+  widget_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  for (const auto& item : items) {
+    auto* action = new QAction(fromUtf8(item.text), widget_.get());
+    action->setObjectName(QStringLiteral("system-%1").arg(item.commandId));
+    QObject::connect(action, &QAction::triggered, widget_.get(), [this, id = item.commandId] {
+      deliver([this, id] { events_.onSystemCommand(id); });
+    });
+    widget_->addAction(action);
+  }
+}
 
 void QtWindow::build(const DialogTemplate& dialog) {
   auto font = templateFont(dialog);
@@ -461,16 +482,32 @@ void QtWindow::userMinimised() {
 }
 
 void QtWindow::painted() {
-  if (snapshot_.empty() || snapshotTaken_) return;
+  if (!snapshot_.wanted() || snapshotTaken_) return;
   snapshotTaken_ = true;
   // After this paint has finished, so the picture holds every control.
-  QTimer::singleShot(0, widget_.get(), [this] { saveSnapshot(); });
+  QTimer::singleShot(0, widget_.get(), [this] {
+    clickForSnapshot();
+    saveSnapshot();
+  });
+}
+
+void QtWindow::clickForSnapshot() {
+  for (int id : snapshot_.clicks) {
+    auto* button = dynamic_cast<QAbstractButton*>(controls_.count(id) ? controls_.at(id) : nullptr);
+    if (button == nullptr || !button->isVisible() || !button->isEnabled()) {
+      std::fprintf(stderr, "snapshot: control %d is no button that can be clicked now\n", id);
+      continue;
+    }
+    button->click();
+    if (ended_) return;
+  }
 }
 
 void QtWindow::saveSnapshot() {
+  if (ended_) return;
   auto picture = widget_->grab();
-  if (!picture.save(QString::fromStdString(snapshot_), "PNG"))
-    std::fprintf(stderr, "the window picture cannot be saved to %s\n", snapshot_.c_str());
+  if (!picture.save(QString::fromStdString(snapshot_.file), "PNG"))
+    std::fprintf(stderr, "the window picture cannot be saved to %s\n", snapshot_.file.c_str());
   deliver([this] { endDialog(-1); });
 }
 

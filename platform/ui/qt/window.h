@@ -6,6 +6,10 @@
 // inside a handler) waits until the handler returns; a timer waiting that
 // way fires once. Each control's widget is named by its id (objectName), the
 // window by "dialog-ID", so that tests and accessibility tools find them.
+//
+// The window manager owns the title bar's system menu, so the items a
+// template adds to it are the actions of the window's context menu (a right
+// click on the dialog's background), each named "system-ID".
 #pragma once
 
 #include <QEventLoop>
@@ -17,6 +21,7 @@
 #include <set>
 #include <string>
 
+#include "snapshot.h"
 #include "ui/host.h"
 
 class QMenu;
@@ -29,12 +34,16 @@ class DialogWidget;
 
 class QtWindow final : public HostWindow {
  public:
-  // `snapshot`: when not empty, the window saves its first painted picture
-  // to that PNG file and then ends as after postQuit.
-  QtWindow(const DialogTemplate& dialog, WindowEvents& events, std::string snapshot);
+  // With a snapshot wanted, the window clicks the snapshot's buttons once
+  // it is first painted, saves its picture to the snapshot's PNG file, and
+  // then ends as after postQuit.
+  QtWindow(const DialogTemplate& dialog, WindowEvents& events, Snapshot snapshot);
   ~QtWindow() override;
 
   QWidget* widget() const;
+  // Makes this window modal to `below`, which it is centred over, as an
+  // about box is over its dialog; `below` outlives this window.
+  void makeModalTo(QtWindow& below);
 
   int runModal() override;
   void endDialog(int result) override;
@@ -72,7 +81,9 @@ class QtWindow final : public HostWindow {
  private:
   friend class DialogWidget;
   void build(const DialogTemplate& dialog);
+  void addSystemMenu(const std::vector<MenuItem>& items);
   void deliverTimer(int id);
+  void clickForSnapshot();
   void saveSnapshot();
 
   WindowEvents& events_;
@@ -89,7 +100,7 @@ class QtWindow final : public HostWindow {
   bool minimisingOurselves_ = false;
   std::deque<std::function<void()>> waiting_;
   std::set<int> timersWaiting_;
-  std::string snapshot_;
+  Snapshot snapshot_;
   bool snapshotTaken_ = false;
 };
 

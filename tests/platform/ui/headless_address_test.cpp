@@ -16,6 +16,7 @@ class Events final : public platform::ui::WindowEvents {
   void onCommand(int) override {}
   void onTimer(int) override {}
   void onClose() override {}
+  void onSystemCommand(int) override {}
   void onMinimised() override {}
   void onNotifyIcon(int, platform::ui::IconMouse) override {}
   void onDrawItem(int, platform::ui::Painter&, const platform::ui::Rect&) override {}
@@ -39,7 +40,7 @@ class HeadlessAddressField : public ::testing::TestWithParam<TypeCase> {
     window->setControlText(1003, "10.0.0.1");
     window->show(platform::ui::ShowMode::Normal);
   }
-  platform::ui::DialogTemplate dialog{1, "f", {120, 40}, "MS Shell Dlg", 8, false, false, {}};
+  platform::ui::DialogTemplate dialog{1, "f", {120, 40}, "MS Shell Dlg", 8, false, false, {}, {}};
   std::ostringstream out;
   platform::ui::HeadlessHost host{{-1, &out, nullptr, nullptr}};
   Events events;
@@ -64,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(HeadlessAddressText, SettingClampsAndKeepsBlanks) {
-  platform::ui::DialogTemplate dialog{1, "f", {120, 40}, "MS Shell Dlg", 8, false, false, {}};
+  platform::ui::DialogTemplate dialog{1, "f", {120, 40}, "MS Shell Dlg", 8, false, false, {}, {}};
   dialog.controls = {{1003, ControlKind::AddressField, {1, 1, 100, 15}, "", true, true, true, true}};
   std::ostringstream out;
   platform::ui::HeadlessHost host{{-1, &out, nullptr, nullptr}};

@@ -17,6 +17,7 @@ DialogTemplate smallDialog() {
   d.caption = "Probe";
   d.units = {100, 40};
   d.minimiseBox = true;
+  d.systemMenu = {{16, "About"}};
   d.controls = {
       {10, ControlKind::StaticText, {0, 0, 50, 8}, "a \"quoted\"\ttext", true, true, false, false},
       {11, ControlKind::PushButton, {0, 10, 40, 14}, "&Go", true, true, true, false},
@@ -43,6 +44,7 @@ class Probe : public Dialog {
     invalidate();
   }
   void onClose() override { heard.push_back("close"); }
+  void onSystemCommand(int id) override { heard.push_back("system " + std::to_string(id)); }
   void onMinimised() override { showWindow(ShowMode::Hide); }
   void onNotifyIcon(int, IconMouse event) override {
     if (event == IconMouse::RightUp) showPopupMenu({1, "m", {{100, "Open"}, {101, "Exit"}}}, cursorPosition());
@@ -116,7 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"NoSuchControl", "click 99"}, RefusedCase{"NotANumber", "click x"},
                       RefusedCase{"UnknownWord", "jump"}, RefusedCase{"NoMenuToPick", "pick 100"},
                       RefusedCase{"NoIcon", "icon dblclick"}, RefusedCase{"BadKey", "key f1"},
-                      RefusedCase{"ZeroTicks", "tick 0"}),
+                      RefusedCase{"ZeroTicks", "tick 0"},
+                      RefusedCase{"NoSuchSystemItem", "sysmenu 17"},
+                      RefusedCase{"NeitherYesNorNo", "answer maybe"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(Headless, ClicksKeysAndCloseNeedTheWindowShown) {
@@ -186,6 +190,46 @@ TEST_F(Headless, MessageBoxIsALineWhileAWindowIsOpen) {
   lines();
   host.show({"Cap", "Text\nmore", MessageIcon::Warning});
   EXPECT_EQ(lines(), "message warning \"Cap\" \"Text\\nmore\"\n");
+}
+
+TEST_F(Headless, SystemMenuItemsArriveAsSystemCommandsWhileTheWindowShows) {
+  open();
+  EXPECT_TRUE(host.dispatch("sysmenu 16"));
+  EXPECT_EQ(probe.heard, std::vector<std::string>{"system 16"});
+  probe.showWindow(ShowMode::Hide);
+  EXPECT_FALSE(host.dispatch("sysmenu 16"));
+}
+
+TEST_F(Headless, YesNoBoxesTakeTheOldestAnswerAndNoWhenNoneIsLeftPlainBoxesHaveNoIcon) {
+  open();
+  host.dispatch("answer yes");
+  host.dispatch("answer no");
+  lines();
+  EXPECT_TRUE(host.ask({"Cap", "Send?", MessageIcon::None}));
+  EXPECT_FALSE(host.ask({"Cap", "Send?", MessageIcon::None}));
+  EXPECT_FALSE(host.ask({"Cap", "Send?", MessageIcon::None}));
+  host.show({"Cap", "Plain", MessageIcon::None});
+  EXPECT_EQ(lines(), "message question \"Cap\" \"Send?\"\nanswered yes\n"
+                     "message question \"Cap\" \"Send?\"\nanswered no\n"
+                     "message question \"Cap\" \"Send?\"\nanswered no\n"
+                     "message plain \"Cap\" \"Plain\"\n");
+}
+
+TEST_F(Headless, AWindowOverTheOpenOneTakesTheInputUntilItIsDestroyed) {
+  open();
+  DialogTemplate aboutTemplate = smallDialog();
+  aboutTemplate.id = 8;
+  Probe about{aboutTemplate, host};
+  ASSERT_TRUE(about.create());
+  Probe third{aboutTemplate, host};
+  EXPECT_FALSE(third.create()) << "one window over another at most";
+  host.dispatch("click 11");
+  EXPECT_EQ(about.heard, std::vector<std::string>{"command 11"});
+  EXPECT_TRUE(probe.heard.empty());
+  about.destroyWindow();
+  host.dispatch("click 11");
+  EXPECT_EQ(probe.heard, std::vector<std::string>{"command 11"});
+  EXPECT_TRUE(third.create()) << "the place over the window is free again";
 }
 
 TEST(DialogUnits, RoundToTheNearestPixel) {

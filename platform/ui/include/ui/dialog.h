@@ -60,6 +60,11 @@ class Dialog : private WindowEvents {
   void setItemNumber(int id, unsigned value);
   std::string itemText(int id) const;
 
+  // Message boxes on the dialog's host, modal to its window.
+  void messageBox(const MessageBoxRequest& request) { host_.show(request); }
+  // A Yes/No box; true for Yes.
+  bool askYesNo(const MessageBoxRequest& request) { return host_.ask(request); }
+
   // Timers, notification icon, menus.
   void setTimer(int id, std::chrono::milliseconds period);
   void killTimer(int id);
@@ -82,6 +87,7 @@ class Dialog : private WindowEvents {
   virtual void onTimer(int /*id*/) override {}
   // The default close request is the cancel command.
   virtual void onClose() override { onCancel(); }
+  virtual void onSystemCommand(int /*id*/) override {}
   virtual void onMinimised() override {}
   virtual void onNotifyIcon(int /*iconId*/, IconMouse /*event*/) override {}
   virtual void onDrawItem(int /*controlId*/, Painter& /*painter*/, const Rect& /*item*/) override {}

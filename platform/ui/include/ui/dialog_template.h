@@ -42,7 +42,15 @@ struct ControlTemplate {
   bool startsGroup = false;
 };
 
-// The controls are in tab order.
+struct MenuItem {
+  int commandId = 0;
+  std::string text;
+};
+
+// The controls are in tab order. The system menu items follow the window's
+// own items of its system menu (after a separator); picking one is a system
+// command (WindowEvents::onSystemCommand). A desktop whose window manager
+// owns that menu offers them in the window's context menu instead.
 struct DialogTemplate {
   int id = 0;
   std::string caption;
@@ -52,11 +60,7 @@ struct DialogTemplate {
   bool minimiseBox = false;
   bool contextHelp = false;
   std::vector<ControlTemplate> controls;
-};
-
-struct MenuItem {
-  int commandId = 0;
-  std::string text;
+  std::vector<MenuItem> systemMenu;
 };
 
 // A pop-up menu: its own title (not shown when the menu pops up) and items.

@@ -15,19 +15,22 @@
 //                   parts, each 0-255 or empty for a blank octet; a part the
 //                   field refuses (256, or no number) refuses the line
 //   close           the title bar's close button
+//   sysmenu ID      pick item ID that the template adds to the system menu
 //   minimise        the title bar's minimise button
 //   icon dblclick|click|rclick [ID]   mouse on the notification icon (ID:
 //                   the only icon when left out); click is a left press and
 //                   release, rclick a right press and release
+//   answer yes|no   the answer to a later Yes/No box: each box takes the
+//                   oldest answer given, and a box with none left is
+//                   answered No
 //   pick ID         choose item ID of the open pop-up menu
 //   dismiss         close the open pop-up menu without a choice
 //   dump            write the whole state: window, every control, icon
 //   sync [TOKEN]    write "sync TOKEN": everything before it has been handled
-// A user can reach only what shows: clicks, keys, typing, close and
+// A user can reach only what shows: clicks, keys, typing, sysmenu, close and
 // minimise need the window shown, a click or typing needs the control shown
-// and enabled. Any input
-// but tick, pick, dismiss, dump and sync first closes an open menu, as a
-// click elsewhere does. A refused line writes "error ...". At the end of
+// and enabled. Any input but tick, answer, pick, dismiss, dump and sync
+// first closes an open menu, as a click elsewhere does. A refused line writes "error ...". At the end of
 // the input, with driven ticks nothing can happen any more and the run ends
 // (result -1); with real-clock ticks the window runs on, on its timers.
 //
@@ -46,18 +49,24 @@
 //   picture ID none
 //   icon added ID TEXT | icon changed ID TEXT | icon removed ID
 //   menu open X Y (ID TEXT)...    | menu closed
-//   message error|warning TEXT TEXT   a message box (caption, text)
+//   message error|warning|plain TEXT TEXT   a message box (caption, text;
+//                                 plain: no icon)
+//   message question TEXT TEXT    a Yes/No box (caption, text), followed by
+//   answered yes|no               the answer it took
 //   end RESULT                    the modal run ended (-1 after a quit)
 //   sync TOKEN | error WHAT
 // Painting happens while the window shows, after an event that invalidated
 // the window or showed it.
 //
 // Screen: 1920 x 1080 pixels with a 40-pixel taskbar at the bottom; the
-// cursor rests at 1880, 1060, over the notification area. One window at a
-// time. The host has a notification area and no images of its own:
+// cursor rests at 1880, 1060, over the notification area. A window may have
+// one modal window over it (an about box): input lines and message boxes go
+// to the top window, and the one below takes the input again once the top
+// one is destroyed. The host has a notification area and no images of its own:
 // setIcon records the id asked for and reports false.
 #pragma once
 
+#include <deque>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -127,6 +136,7 @@ class HeadlessHost final : public Host {
                                            WindowEvents& events) override;
   ScreenMetrics screen() const override;
   void show(const MessageBoxRequest& request) override;
+  bool ask(const MessageBoxRequest& request) override;
 
   // Handles one input line as if it had arrived on the input, then paints
   // and writes what changed. False when the line was refused.
@@ -134,7 +144,7 @@ class HeadlessHost final : public Host {
   // Paints and writes what changed since the last lines (a test calls it
   // after Dialog::create).
   void flush();
-  // The open window's state; nullptr while none is open.
+  // The top window's state; nullptr while none is open.
   const HeadlessState* state() const;
 
   class Window;
@@ -142,7 +152,11 @@ class HeadlessHost final : public Host {
  private:
   friend class Window;
   HeadlessOptions options_;
-  Window* window_ = nullptr;
+  Window* window_ = nullptr;  // the top window, which takes the input
+  Window* below_ = nullptr;   // the window under a modal one, if any
+  std::string pending_;       // input read but not yet handled
+  bool inputEnded_ = false;
+  std::deque<bool> answers_;  // of "answer" lines, oldest first
 };
 
 // The host QZ3317VT_UI=headless selects: input from standard input, lines

@@ -83,6 +83,9 @@ class WindowEvents {
   virtual void onTimer(int id) = 0;
   // The close request of the title bar or the system menu.
   virtual void onClose() = 0;
+  // An item the template adds to the window's system menu was picked (its
+  // command id).
+  virtual void onSystemCommand(int id) = 0;
   // The window became minimised (after the host minimised it).
   virtual void onMinimised() = 0;
   // A mouse event on a notification icon this window added.
@@ -164,13 +167,19 @@ class HostWindow {
 class Host : public MessageBoxHost {
  public:
   // Makes the window of `dialog`, hidden, with the template's controls and
-  // texts; the template and the events outlive the window. Returns nullptr
-  // when the host cannot make one (a headless host makes one at a time).
+  // texts; the template and the events outlive the window. A window made
+  // while another is open is modal to it (an about box over a dialog): the
+  // one below takes no input until it is destroyed. Returns nullptr when the
+  // host cannot make one (the headless host holds two at most).
   virtual std::unique_ptr<HostWindow> createWindow(const DialogTemplate& dialog,
                                                    WindowEvents& events) = 0;
   virtual ScreenMetrics screen() const = 0;
   // MessageBoxHost::show: a modal box with an OK button over the open
   // window, if any; returns when it is closed.
+  // A modal box with Yes and No buttons over the open window, if any;
+  // returns when it is closed: true for Yes, false for No or a box closed
+  // any other way.
+  virtual bool ask(const MessageBoxRequest& request) = 0;
 };
 
 // The process's host, chosen from QZ3317VT_UI at the first call.

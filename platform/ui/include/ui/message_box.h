@@ -1,11 +1,12 @@
 // Modal message boxes: the one contract for every box the programs show.
 //
-// A box blocks its caller until it is closed; it has one OK button. The box
+// A box blocks its caller until it is closed; it has one OK button (a host
+// also asks Yes/No questions, ui/host.h). The box
 // goes to the process's dialog host (ui/host.h), or to a host a test set.
 // The headless host writes it where a person reads it: as a "message" line
 // of its output while one of its windows is open, and otherwise to standard
 // error in the form
-//   [message box, error|warning] CAPTION
+//   [message box, error|warning|plain] CAPTION
 //   TEXT
 // and returns at once.
 #pragma once
@@ -14,7 +15,8 @@
 
 namespace platform::ui {
 
-enum class MessageIcon { Error, Warning };
+// None: a box without an icon, and without the sound an icon brings.
+enum class MessageIcon { Error, Warning, None };
 
 // Caption and text are UTF-8.
 struct MessageBoxRequest {

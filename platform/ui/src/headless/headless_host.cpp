@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "common/address_text.h"
+#include "common/box_report.h"
 #include "headless/line_format.h"
 
 namespace platform::ui {
@@ -145,8 +146,10 @@ class HeadlessHost::Window final : public HostWindow {
   }
   ~Window() override {
     flush();
-    host_.window_ = nullptr;
+    host_.window_ = below_;
+    host_.below_ = nullptr;
   }
+  Window* below_ = nullptr;  // the window this one is modal to
 
   const HeadlessState& state() const { return state_; }
   bool finished() const { return state_.ended; }
@@ -282,6 +285,8 @@ class HeadlessHost::Window final : public HostWindow {
   bool handleClick(const std::vector<std::string_view>& w);
   bool handleKey(const std::vector<std::string_view>& w);
   bool handleType(const std::vector<std::string_view>& w);
+  bool handleSystemMenu(const std::vector<std::string_view>& w);
+  bool handleAnswer(const std::vector<std::string_view>& w);
   bool handleIcon(const std::vector<std::string_view>& w);
   bool handlePick(const std::vector<std::string_view>& w);
   void dump();
@@ -312,6 +317,7 @@ bool HeadlessHost::Window::handle(std::string_view line) {
   }
   if (verb == "tick") return handleTick(w);
   if (verb == "pick") return handlePick(w);
+  if (verb == "answer") return handleAnswer(w);
   if (verb == "dismiss") {
     if (!state_.menu) return refuse("dismiss: no menu is open");
     state_.menu.reset();
@@ -320,13 +326,15 @@ bool HeadlessHost::Window::handle(std::string_view line) {
   // Anything else is a click elsewhere for an open menu.
   state_.menu.reset();
   if (verb == "icon") return handleIcon(w);
-  if (verb != "click" && verb != "key" && verb != "type" && verb != "close" && verb != "minimise")
+  if (verb != "click" && verb != "key" && verb != "type" && verb != "sysmenu" && verb != "close" &&
+      verb != "minimise")
     return refuse("unknown input: " + std::string(line));
   if (!state_.visible || state_.minimised)
     return refuse(std::string(verb) + ": the window is not shown");
   if (verb == "click") return handleClick(w);
   if (verb == "key") return handleKey(w);
   if (verb == "type") return handleType(w);
+  if (verb == "sysmenu") return handleSystemMenu(w);
   if (verb == "close") {
     events_.onClose();
     return true;
@@ -401,6 +409,24 @@ bool HeadlessHost::Window::handleType(const std::vector<std::string_view>& w) {
   return true;
 }
 
+bool HeadlessHost::Window::handleSystemMenu(const std::vector<std::string_view>& w) {
+  auto id = w.size() > 1 ? number(w[1]) : std::nullopt;
+  const auto& items = template_.systemMenu;
+  bool listed = id && std::any_of(items.begin(), items.end(),
+                                  [&](const auto& item) { return item.commandId == *id; });
+  if (!listed)
+    return refuse("sysmenu: the system menu has no item " + std::string(w.size() > 1 ? w[1] : ""));
+  events_.onSystemCommand(*id);
+  return true;
+}
+
+bool HeadlessHost::Window::handleAnswer(const std::vector<std::string_view>& w) {
+  auto what = w.size() > 1 ? w[1] : "";
+  if (what != "yes" && what != "no") return refuse("answer: yes or no");
+  host_.answers_.push_back(what == "yes");
+  return true;
+}
+
 bool HeadlessHost::Window::handleIcon(const std::vector<std::string_view>& w) {
   if (state_.icons.empty()) return refuse("icon: no icon is shown");
   int id = state_.icons.front().id;
@@ -456,8 +482,10 @@ void HeadlessHost::Window::fireDueTimers() {
 int HeadlessHost::Window::loop() {
   flush();
   bool driven = host_.options_.drivenClock != nullptr;
-  int fd = host_.options_.inputFd;
-  std::string pending;
+  // A modal window over this one may read input first and leave lines for
+  // this one: the input's state belongs to the host.
+  int fd = host_.inputEnded_ ? -1 : host_.options_.inputFd;
+  std::string& pending = host_.pending_;
   while (!state_.ended) {
     int timeout = -1;
     if (!driven && !timers_.empty()) {
@@ -467,7 +495,12 @@ int HeadlessHost::Window::loop() {
       auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - timerClock().now());
       timeout = static_cast<int>(std::max<long long>(0, wait.count()));
     }
-    if (fd < 0) {
+    if (auto queued = pending.find('\n'); queued != std::string::npos) {
+      auto line = pending.substr(0, queued);
+      pending.erase(0, queued + 1);
+      handle(line);
+      flush();
+    } else if (fd < 0) {
       // No input left: only timers can act, and only on the real clock.
       if (driven || timeout < 0) {
         endDialog(-1);
@@ -483,6 +516,7 @@ int HeadlessHost::Window::loop() {
         auto n = ::read(fd, buffer, sizeof buffer);
         if (n <= 0) {
           fd = -1;
+          host_.inputEnded_ = true;
         } else {
           pending.append(buffer, static_cast<std::size_t>(n));
         }
@@ -507,8 +541,10 @@ HeadlessHost::~HeadlessHost() = default;
 
 std::unique_ptr<HostWindow> HeadlessHost::createWindow(const DialogTemplate& dialog,
                                                        WindowEvents& events) {
-  if (window_) return nullptr;
+  if (below_) return nullptr;
   auto window = std::make_unique<Window>(*this, dialog, events);
+  window->below_ = window_;
+  below_ = window_;
   window_ = window.get();
   return window;
 }
@@ -518,15 +554,26 @@ ScreenMetrics HeadlessHost::screen() const {
 }
 
 void HeadlessHost::show(const MessageBoxRequest& request) {
-  const char* kind = request.icon == MessageIcon::Error ? "error" : "warning";
+  const char* kind = iconWord(request.icon);
   if (window_) {
     window_->write(std::string("message ") + kind + " " + quote(request.caption) + " " +
                    quote(request.text));
     return;
   }
-  std::fprintf(stderr, "[message box, %s] %s\n%s\n", kind, request.caption.c_str(),
-               request.text.c_str());
-  std::fflush(stderr);
+  reportBox(request);
+}
+
+bool HeadlessHost::ask(const MessageBoxRequest& request) {
+  if (!window_) {
+    // Without a window no one can answer: the box closes unanswered.
+    reportQuestion(request);
+    return false;
+  }
+  window_->write("message question " + quote(request.caption) + " " + quote(request.text));
+  bool yes = !answers_.empty() && answers_.front();
+  if (!answers_.empty()) answers_.pop_front();
+  window_->write(std::string("answered ") + (yes ? "yes" : "no"));
+  return yes;
 }
 
 bool HeadlessHost::dispatch(std::string_view line) {
@@ -557,6 +604,7 @@ std::unique_ptr<Host> makeProcessHeadlessHost() {
     }
     ScreenMetrics screen() const override { return host_->screen(); }
     void show(const MessageBoxRequest& request) override { host_->show(request); }
+    bool ask(const MessageBoxRequest& request) override { return host_->ask(request); }
 
    private:
     base::FakeClock clock_;
