@@ -12,6 +12,8 @@ rm -rf "$root"
 record="$root/Program Files/VARN/QZ3317VT"
 exchange="$record/QZ3317VT_SMD.DAT"
 export QZ3317VT_ROOT=$root QZ3317VT_USB=sim QZ3317VT_NET=loopback-only
+# Text lines, not windows, for everything but the desktop part at the end.
+export QZ3317VT_UI=headless
 ini() { "$bin/qz3317vt-ini" "$@"; }
 
 # Prints the named sections of an INI file.

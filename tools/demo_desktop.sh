@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# The status window of the demo: a paper jam during a print job on the
-# desktop host. With a display the window shows there until the user ends
-# it (Esc, or "退出" in the icon's menu); without one it is rendered on Qt's
-# offscreen platform to a PNG file under the build folder.
+# The windows of the demo on the desktop host: the status window with a
+# paper jam during a print job, then the setup dialog against the running
+# simulated printer on the simulated USB bus. With a display each shows
+# there until the user ends it (the status window with Esc or "退出" in the
+# icon's menu, the setup dialog with "关闭"); without one each is rendered on
+# Qt's offscreen platform to a PNG file under the root folder, the setup
+# dialog after a click on "查找设备".
 #   tools/demo_desktop.sh BUILD_DIR ROOT_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -38,3 +41,14 @@ else
   echo "picture: $shots/status-window-jam.png"
 fi
 ini get "$exchange" DRVMSG msgResult || true
+
+export QZ3317VT_ROOT=$root QZ3317VT_USB=sim QZ3317VT_NET=loopback-only
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "== the setup dialog: 查找设备 reads the printer's settings; end it with 关闭"
+  "$bin/lan_setter"
+else
+  echo "== no display: the setup dialog after 查找设备, rendered offscreen"
+  QT_QPA_PLATFORM=offscreen QZ3317VT_UI_SNAPSHOT="$shots/setup-dialog-find.png" \
+    QZ3317VT_UI_SNAPSHOT_CLICKS=1000 "$bin/lan_setter"
+  echo "picture: $shots/setup-dialog-find.png"
+fi

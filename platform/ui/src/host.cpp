@@ -39,11 +39,12 @@ std::filesystem::path moduleFile() {
   return program / ".." / "lib" / "qz3317vt" / kDesktopModuleName;
 }
 
-// The desktop host, or nullptr with the reason on standard error.
-std::unique_ptr<Host> loadDesktopHost() {
+// The desktop host, or nullptr with the reason on standard error, where
+// `who` names what asked for it.
+std::unique_ptr<Host> loadDesktopHost(const char* who) {
   if (!displayAvailable()) {
-    std::fprintf(stderr, "QZ3317VT_UI=desktop: no display (neither DISPLAY nor WAYLAND_DISPLAY "
-                         "is set); the headless host runs\n");
+    std::fprintf(stderr, "%s: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); the "
+                         "headless host runs\n", who);
     return nullptr;
   }
   auto file = moduleFile();
@@ -51,27 +52,29 @@ std::unique_ptr<Host> loadDesktopHost() {
   // toolkit's state live as long as the process does.
   void* module = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {
-    std::fprintf(stderr, "QZ3317VT_UI=desktop: the desktop module cannot be loaded (%s); the "
-                         "headless host runs\n", ::dlerror());
+    std::fprintf(stderr, "%s: the desktop module cannot be loaded (%s); the headless host runs\n",
+                 who, ::dlerror());
     return nullptr;
   }
   auto* make = reinterpret_cast<DesktopHostFactory>(::dlsym(module, kDesktopHostFactory));
   if (make == nullptr) {
-    std::fprintf(stderr, "QZ3317VT_UI=desktop: %s has no %s; the headless host runs\n",
-                 file.c_str(), kDesktopHostFactory);
+    std::fprintf(stderr, "%s: %s has no %s; the headless host runs\n", who, file.c_str(),
+                 kDesktopHostFactory);
     return nullptr;
   }
   std::string why;
   std::unique_ptr<Host> desktop(make(why));
   if (!desktop)
-    std::fprintf(stderr, "QZ3317VT_UI=desktop: %s; the headless host runs\n", why.c_str());
+    std::fprintf(stderr, "%s: %s; the headless host runs\n", who, why.c_str());
   return desktop;
 }
 
 std::unique_ptr<Host> hostFromEnvironment() {
   auto choice = environment("QZ3317VT_UI");
   if (choice == "desktop") {
-    if (auto desktop = loadDesktopHost()) return desktop;
+    if (auto desktop = loadDesktopHost("QZ3317VT_UI=desktop")) return desktop;
+  } else if (choice.empty() && displayAvailable()) {
+    if (auto desktop = loadDesktopHost("the desktop host")) return desktop;
   } else if (!choice.empty() && choice != "headless") {
     std::fprintf(stderr, "QZ3317VT_UI=%s names no dialog host; the headless host runs\n",
                  std::string(choice).c_str());

@@ -232,12 +232,11 @@ TEST_F(DesktopStatusWindow, WithoutANotificationAreaHidingMinimisesToTheTaskBar)
   EXPECT_FALSE(window->isMinimised());
 }
 
-// One address field, as the setup tool's dialog has them.
+// The setup tool's IP address field.
 class DesktopAddressField : public ::testing::Test {
  protected:
   void SetUp() override {
-    dialog.controls = {{1003, ControlKind::AddressField, {10, 10, 100, 15}, "", true, true, true, true}};
-    window = host.createWindow(dialog, events);
+    window = host.createWindow(netsetup::setupDialogTemplate(), events);
     window->show(platform::ui::ShowMode::Normal);
     auto* widget = static_cast<QtWindow&>(*window).widget();
     widget->activateWindow();
@@ -246,7 +245,6 @@ class DesktopAddressField : public ::testing::Test {
   }
   QLineEdit* octet(int index) const { return field->findChild<QLineEdit*>(QStringLiteral("octet%1").arg(index)); }
 
-  DialogTemplate dialog{7, "field", {120, 40}, "MS Shell Dlg", 8, false, false, {}, {}};
   QtHost host;
   QuietEvents events;
   std::unique_ptr<platform::ui::HostWindow> window;

@@ -12,14 +12,18 @@
 // The process host is chosen once, at the first call of host(), which the
 // programs make only when they show a window or a message box, by the
 // environment variable QZ3317VT_UI:
-//   "headless" (also when unset or empty)   ui/headless_host.h
+//   "headless"  ui/headless_host.h
 //   "desktop"   the desktop host, a module loaded at that moment (ui/qt/),
 //               where a display is available (X11 DISPLAY or Wayland
 //               WAYLAND_DISPLAY, or Qt's offscreen platform by QT_QPA_PLATFORM)
-// A desktop request without a display, or whose module cannot be loaded or
-// started, and a value that names no host are reported on standard error
-// and the headless host runs, so a monitor without a display still carries
-// out its duties. QZ3317VT_UI_MODULE names the module's file where it is
+//   unset or empty: the desktop host where a display is available, the
+//               headless host otherwise (without a word: that is the
+//               terminal's normal case)
+// A desktop request without a display, a desktop host (asked for or
+// chosen) whose module cannot be loaded or started, and a value that names
+// no host are reported on standard error and the headless host runs, so a
+// monitor without a display still carries out its duties. Tests run with
+// QZ3317VT_UI=headless unless they test the desktop. QZ3317VT_UI_MODULE names the module's file where it is
 // not beside the program (or in ../lib/qz3317vt from it).
 #pragma once
 
