@@ -1,68 +1,33 @@
 // Whole runs of the built QZ3317VT_PSM in "STM" mode on the desktop host,
-// on an X server of the test's own (Xvfb on a display number it picks),
-// with and without a notification area (the trayer panel). The test plays
-// the user with xdotool and reads the windows with xwininfo and xprop. A
-// machine without these programs fails the test: they are part of the
-// project's packages.
+// on an X server of the test's own, with and without a notification area
+// (the trayer panel). The test plays the user with xdotool and reads the
+// windows with xwininfo and xprop.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <regex>
-#include <thread>
 
 #include "profile/profile.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/x_display.h"
 
 namespace {
 
 using testing_support::BackgroundProcess;
 using testing_support::runProgram;
+using testing_support::toolPath;
+using testing_support::waitFor;
 
 constexpr const char* kCaption = "QZ3317VT打印机状态监视";
-
-// The program's file on PATH; a missing one fails the test that needs it.
-std::string tool(const std::string& name) {
-  std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-  for (std::size_t start = 0; start <= path.size();) {
-    auto end = path.find(':', start);
-    auto file = std::filesystem::path(path.substr(start, end - start)) / name;
-    if (::access(file.c_str(), X_OK) == 0) return file.string();
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  ADD_FAILURE() << name << " is not installed (make deps installs it)";
-  return "/nonexistent/" + name;
-}
-
-// Polls `done` until it holds or `limit` has passed; the desktop runs on
-// the real clock, so the test waits for what it watches, never a fixed time.
-template <typename Done>
-bool waitFor(Done done, std::chrono::milliseconds limit = std::chrono::seconds(15)) {
-  auto until = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < until) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
-}
 
 class DesktopStatusWindowRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    // -displayfd: the server picks a free display number and writes it.
-    xserver_ = std::make_unique<BackgroundProcess>(
-        std::vector<std::string>{tool("Xvfb"), "-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
-                                 "1280x800x24"},
-        std::map<std::string, std::string>{}, root.path() / "xvfb.err");
-    auto number = xserver_->readLine();
-    ASSERT_TRUE(number && !number->empty()) << "Xvfb did not start (is the xvfb package installed?)";
-    display_ = ":" + *number;
+    ASSERT_TRUE(display_.started()) << "Xvfb did not start (is the xvfb package installed?)";
     set("DRVSPA", "zPort", "USB001");
     set("DRVSPA", "Printing", "0");
     set("DRVMSG", "msgCode", "10001");
@@ -70,9 +35,9 @@ class DesktopStatusWindowRun : public ::testing::Test {
 
   void startTrayHost() {
     tray_ = std::make_unique<BackgroundProcess>(
-        std::vector<std::string>{tool("trayer"), "--edge", "bottom", "--align", "right", "--widthtype",
+        std::vector<std::string>{toolPath("trayer"), "--edge", "bottom", "--align", "right", "--widthtype",
                                  "pixel", "--width", "100", "--heighttype", "pixel", "--height", "32"},
-        std::map<std::string, std::string>{{"DISPLAY", display_}}, root.path() / "trayer.err");
+        std::map<std::string, std::string>{{"DISPLAY", display_.name()}}, root.path() / "trayer.err");
     ASSERT_TRUE(waitFor([&] { return !x({"xdotool", "search", "--name", "^panel$"}).empty(); }))
         << "the tray host did not come up";
   }
@@ -83,22 +48,15 @@ class DesktopStatusWindowRun : public ::testing::Test {
         std::map<std::string, std::string>{{"QZ3317VT_ROOT", root.path().string()},
                                            {"QZ3317VT_USB", "sim"},
                                            {"QZ3317VT_UI", "desktop"},
-                                           {"DISPLAY", display_},
+                                           {"DISPLAY", display_.name()},
                                            {"XDG_RUNTIME_DIR", root.path().string()},
                                            {"LSAN_OPTIONS", "suppressions=" QZ_TOOLKIT_LEAKS}},
         root.path() / "monitor.err");
     ASSERT_TRUE(waitFor([&] { return !window().empty(); })) << "no status window appeared";
   }
 
-  // Output of an X client on the test's display.
-  std::string x(std::vector<std::string> argv) const {
-    argv[0] = tool(argv[0]);
-    return runProgram(argv, {{"DISPLAY", display_}}).out;
-  }
-  std::string window() const {
-    auto ids = x({"xdotool", "search", "--name", kCaption});
-    return ids.substr(0, ids.find('\n'));
-  }
+  std::string x(std::vector<std::string> argv) const { return display_.x(std::move(argv)); }
+  std::string window() const { return display_.window(kCaption); }
   // Both ask about a window by its id only: without one, xwininfo and xprop
   // would wait for the user to click a window.
   bool mapped() const {
@@ -121,16 +79,8 @@ class DesktopStatusWindowRun : public ::testing::Test {
     if (!std::regex_search(tree, m, line)) return std::nullopt;
     return std::pair{std::stoi(m[3]) + std::stoi(m[1]) / 2, std::stoi(m[4]) + std::stoi(m[2]) / 2};
   }
-  // Gives the window the keyboard focus (no window manager does it here),
-  // then presses Esc.
   void pressEsc() {
-    auto id = window();
-    ASSERT_FALSE(id.empty());
-    EXPECT_TRUE(waitFor([&] {
-      x({"xdotool", "windowfocus", id});
-      return x({"xdotool", "getwindowfocus"}).starts_with(id);
-    })) << "the window does not take the focus";
-    x({"xdotool", "key", "Escape"});
+    EXPECT_TRUE(display_.press(window(), {"Escape"})) << "the window does not take the focus";
   }
   // The monitor's exit code once it ended by itself, -2 if it did not.
   int ended() {
@@ -148,8 +98,7 @@ class DesktopStatusWindowRun : public ::testing::Test {
   testing_support::TempRoot root;
 
  private:
-  std::string display_;
-  std::unique_ptr<BackgroundProcess> xserver_;
+  testing_support::XDisplay display_{root.path() / "xvfb.err"};
   std::unique_ptr<BackgroundProcess> tray_;
   std::unique_ptr<BackgroundProcess> monitor_;
 };
