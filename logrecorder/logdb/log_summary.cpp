@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "database/query.h"
@@ -167,9 +167,12 @@ std::optional<std::string> dayOf(std::string_view time) {
       *day > daysInMonth(*year, *month)) {
     return std::nullopt;
   }
-  char text[11];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", *year, *month, *day);
-  return std::string(text);
+  // The parts are in range here, so each fills its width exactly.
+  auto padded = [](int value, std::size_t width) {
+    auto text = std::to_string(value);
+    return std::string(width - std::min(width, text.size()), '0') + text;
+  };
+  return padded(*year, 4) + "-" + padded(*month, 2) + "-" + padded(*day, 2);
 }
 
 UsageSummary summarizeUsage(platform::database::CDaoDatabase& database, SummaryGroup group,
