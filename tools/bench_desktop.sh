@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Whole-process figures of the desktop host, side by side in one hyperfine
 # run: the one-shot programs (which never load the toolkit) against a
-# trivial program, and a status window from start to its first paint on
-# Qt's offscreen platform; then an idle "STM" monitor's CPU time over a
+# trivial program, and a status window and the setup dialog from start to
+# their first paint on Qt's offscreen platform; then an idle "STM" monitor's CPU time over a
 # minute and its resident memory.
 #   tools/bench_desktop.sh RELEASE_BUILD_DIR [IDLE_SECONDS]
 set -euo pipefail
@@ -24,18 +24,21 @@ hyperfine -N --warmup 5 --runs 40 \
   "$bin/qz3317vt-trivial" \
   "$bin/QZ3317VT_PSM JBG" \
   "$bin/QZ3317VT_EXEPrintLog PrintLog" \
-  "env QZ3317VT_UI=desktop QZ3317VT_UI_SNAPSHOT=$root/first-paint.png $bin/QZ3317VT_PSM STM"
+  "env QZ3317VT_UI=desktop QZ3317VT_UI_SNAPSHOT=$root/first-paint.png $bin/QZ3317VT_PSM STM" \
+  "env QZ3317VT_UI=desktop QZ3317VT_UI_SNAPSHOT=$root/setup.png $bin/lan_setter"
 
 echo "== an idle STM monitor on the desktop host for ${idle} s (ready status, window hidden)"
 "$bin/qz3317vt-ini" set "$record/QZ3317VT_SMD.DAT" DRVMSG msgCode 10001
 QZ3317VT_UI=desktop "$bin/QZ3317VT_PSM" STM </dev/null >/dev/null 2>&1 &
 monitor=$!
 sleep 3
-ticks() { awk '{print $14 + $15}' "/proc/$monitor/stat"; }
-before=$(ticks)
+# CPU time of all the process's threads in nanoseconds (the scheduler's
+# own count: /proc's user and system times step in 10 ms ticks, too coarse
+# for a process that is idle).
+cpu_ns() { cat /proc/"$monitor"/task/*/schedstat | awk '{ns += $1} END {print ns}'; }
+before=$(cpu_ns)
 sleep "$idle"
-after=$(ticks)
-hz=$(getconf CLK_TCK)
+after=$(cpu_ns)
 rss=$(awk '/VmRSS/ {print $2}' "/proc/$monitor/status")
-awk -v t=$((after - before)) -v hz="$hz" -v s="$idle" -v rss="$rss" 'BEGIN {
-  printf "CPU %.3f s in %d s = %.3f %% of a core; resident memory %.1f MiB\n", t / hz, s, 100 * t / hz / s, rss / 1024 }'
+awk -v ns=$((after - before)) -v s="$idle" -v rss="$rss" 'BEGIN {
+  printf "CPU %.4f s in %d s = %.3f %% of a core; resident memory %.1f MiB\n", ns / 1e9, s, 100 * ns / 1e9 / s, rss / 1024 }'

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QString>
+#include <map>
 
 namespace platform::ui::qt {
 
@@ -15,12 +16,22 @@ QString iconPath(int id, int size) {
 }
 constexpr int kIconSizes[] = {32, 16};
 
-}  // namespace
-
-std::optional<QImage> designedImage(int id) {
+// Decodes the designed image `id` from its PNG file.
+std::optional<QImage> decodeDesigned(int id) {
   if (QFile::exists(bitmapPath(id))) return QImage(bitmapPath(id));
   if (QFile::exists(iconPath(id, kIconSizes[0]))) return QImage(iconPath(id, kIconSizes[0]));
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<QImage> designedImage(int id) {
+  // A window paints its picture at each refresh that changes it: each image
+  // is decoded once. Only the toolkit's thread paints.
+  static std::map<int, std::optional<QImage>> decoded;
+  auto it = decoded.find(id);
+  if (it == decoded.end()) it = decoded.emplace(id, decodeDesigned(id)).first;
+  return it->second;
 }
 
 QIcon designedIcon(int id) {

@@ -323,6 +323,8 @@ void QtWindow::show(ShowMode mode) {
   if (ended_) return;
   if (widget_->isMinimized()) {
     widget_->showNormal();
+    // What was invalidated while it did not show is painted now.
+    invalidate();
   } else {
     widget_->show();
   }
@@ -364,6 +366,9 @@ bool QtWindow::setIcon(int imageId) {
 }
 
 void QtWindow::invalidate() {
+  // A window that does not show paints nothing; showing it again paints it
+  // whole. (Qt's offscreen platform would paint a minimised window.)
+  if (!widget_->isVisible() || widget_->isMinimized()) return;
   widget_->update();
   for (auto& [id, w] : controls_) w->update();
 }

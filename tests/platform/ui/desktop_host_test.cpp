@@ -55,11 +55,12 @@ class QuietEvents final : public platform::ui::WindowEvents {
   void onSystemCommand(int) override {}
   void onMinimised() override {}
   void onNotifyIcon(int, platform::ui::IconMouse) override {}
-  void onDrawItem(int, platform::ui::Painter&, const platform::ui::Rect&) override {}
+  void onDrawItem(int, platform::ui::Painter&, const platform::ui::Rect&) override { ++draws; }
   std::optional<platform::ui::Rgb> onControlColour(int) override { return std::nullopt; }
   void onDestroy() override {}
   std::vector<int> commands;
   std::vector<int> timers;
+  int draws = 0;
 };
 
 struct TemplateCase {
@@ -277,6 +278,28 @@ TEST_F(DesktopAddressField, ReadsABlankOctetAs0AndSetsFromDottedText) {
   EXPECT_EQ(window->controlText(1003), "192.168.1.255");
   window->setControlText(1003, "");
   for (int i = 0; i < 4; ++i) EXPECT_EQ(octet(i)->text(), "") << i;
+}
+
+// The status window is invalidated at every refresh; while it does not
+// show (here minimised, as hiding is without a notification area) that
+// must cost no painting, and showing it again paints it.
+TEST(DesktopPainting, AWindowThatDoesNotShowIsNotPaintedUntilItShowsAgain) {
+  DialogTemplate dialog{9, "paint", {80, 40}, "MS Shell Dlg", 8, false, false, {}, {}};
+  dialog.controls = {{1, ControlKind::OwnerDrawnButton, {0, 0, 40, 30}, "", true, true, false, false}};
+  QtHost host;
+  QuietEvents events;
+  auto window = host.createWindow(dialog, events);
+  window->show(platform::ui::ShowMode::Normal);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return events.draws > 0; }, 2000));
+  window->show(platform::ui::ShowMode::Hide);
+  ASSERT_TRUE(window->isMinimised());
+  QTest::qWait(20);
+  events.draws = 0;
+  for (int i = 0; i < 3; ++i) window->invalidate();
+  QTest::qWait(50);
+  EXPECT_EQ(events.draws, 0);
+  window->show(platform::ui::ShowMode::Normal);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return events.draws > 0; }, 2000));
 }
 
 TEST(DesktopTimers, ARepeatingTimerFiresOnTheEventLoopUntilKilled) {
