@@ -250,6 +250,7 @@ void QtWindow::build(const DialogTemplate& dialog) {
     w->setVisible(c.visible);
     w->setEnabled(c.enabled);
     controls_[c.id] = w;
+    if (c.tabStop) tabStops_.push_back(w);
   }
   // Frames lie beneath the controls they frame.
   for (auto* frame : frames) frame->lower();
@@ -321,6 +322,10 @@ void QtWindow::show(ShowMode mode) {
     return;
   }
   if (ended_) return;
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    focusFirstTabStop();
+  }
   if (widget_->isMinimized()) {
     widget_->showNormal();
     // What was invalidated while it did not show is painted now.
@@ -329,6 +334,17 @@ void QtWindow::show(ShowMode mode) {
     widget_->show();
   }
   raiseWindow(widget_.get());
+}
+
+void QtWindow::focusFirstTabStop() {
+  // As a dialog opens, the first tab stop that can take the focus has it;
+  // the window gives it on to that control once it is active.
+  for (auto* w : tabStops_) {
+    if (w->isVisibleTo(widget_.get()) && w->isEnabled()) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
 }
 
 bool QtWindow::isVisible() const { return widget_->isVisible(); }

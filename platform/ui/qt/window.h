@@ -20,6 +20,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "snapshot.h"
 #include "ui/host.h"
@@ -82,6 +83,7 @@ class QtWindow final : public HostWindow {
   friend class DialogWidget;
   void build(const DialogTemplate& dialog);
   void addSystemMenu(const std::vector<MenuItem>& items);
+  void focusFirstTabStop();
   void deliverTimer(int id);
   void clickForSnapshot();
   void saveSnapshot();
@@ -89,6 +91,8 @@ class QtWindow final : public HostWindow {
   WindowEvents& events_;
   std::unique_ptr<DialogWidget> widget_;
   std::map<int, QWidget*> controls_;
+  std::vector<QWidget*> tabStops_;  // in tab order
+  bool shownOnce_ = false;
   std::map<int, QTimer*> timers_;
   std::map<int, QSystemTrayIcon*> icons_;
   std::unique_ptr<QMenu> menu_;

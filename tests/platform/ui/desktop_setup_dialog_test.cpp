@@ -88,6 +88,11 @@ class DesktopSetupDialog : public netsetup_test::SetupFixture {
   QWidget* widget = nullptr;
 };
 
+TEST_F(DesktopSetupDialog, OpensWithTheFocusOnTheFirstTabStopThatCanTakeIt) {
+  // 确定 (1) comes first but is hidden.
+  EXPECT_EQ(widget->focusWidget(), control(netsetup::kIdCancel));
+}
+
 TEST_F(DesktopSetupDialog, FindFillsTheFieldsAndSaysInABoxWithoutAnIconThatNoDriverIsInstalled) {
   EXPECT_FALSE(control(netsetup::kIdIpField)->isEnabled());
   auto box = find();
